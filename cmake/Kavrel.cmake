@@ -1,0 +1,27 @@
+# Helpers shared by the areas' CMakeLists.
+
+# kavrel_test(name SOURCES ... LIBS ...): a GoogleTest program registered with ctest.
+# On the Windows build ctest runs it under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+function(kavrel_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  if(KAVREL_WINDOWS)
+    target_link_options(${name} PRIVATE -municode)
+  endif()
+  target_compile_definitions(${name} PRIVATE
+    KAVREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KAVREL_SHARED_DIR="${KAVREL_SHARED_DIR}"
+    KAVREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
+endfunction()
+
+# kavrel_dist(target): copies a distributable next to Kavrel.exe in KAVREL_DIST_DIR.
+function(kavrel_dist target)
+  if(KAVREL_DIST_DIR)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${KAVREL_DIST_DIR}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${KAVREL_DIST_DIR}/)
+  endif()
+endfunction()

@@ -1,0 +1,32 @@
+// Text conversions that must give the same bytes on Linux and on Windows: code page 932
+// (info.txt, the archive command line, archive file names) and UTF-8 <-> UTF-16.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kavrel {
+
+// Lead byte of a double-byte code page 932 character.
+bool IsCp932LeadByte(unsigned char byte);
+
+// Code page 932 bytes to UTF-8, as MultiByteToWideChar(932, 0, ...) reads them:
+// undefined characters become U+30FB.
+std::string Cp932ToUtf8(std::string_view bytes);
+
+// UTF-8 to code page 932. False (and `out` unspecified) when a character has no
+// code page 932 form or the UTF-8 is malformed: never a silent substitute.
+bool Utf8ToCp932(std::string_view utf8, std::string& out);
+
+// Upper-cases single-byte a-z and leaves double-byte characters alone
+// (their second byte may well lie in a-z).
+void Cp932UpperCase(std::string& bytes);
+
+// UTF-8 <-> UTF-16. Malformed UTF-8 becomes U+FFFD; lone surrogates likewise.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// Upper-cases ASCII a-z only.
+std::string AsciiUpper(std::string_view text);
+
+}  // namespace kavrel
