@@ -7,9 +7,6 @@ function(kavrel_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-  if(KAVREL_WINDOWS)
-    target_link_options(${name} PRIVATE -municode)
-  endif()
   target_compile_definitions(${name} PRIVATE
     KAVREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KAVREL_SHARED_DIR="${KAVREL_SHARED_DIR}"
     KAVREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
