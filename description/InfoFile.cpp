@@ -1,0 +1,138 @@
+#include "description/InfoFile.h"
+
+#include <array>
+#include <climits>
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+#include "platform/Text.h"
+#include "platform/TextReader.h"
+
+namespace kavrel {
+namespace {
+
+constexpr int kFixedLines = 41;
+constexpr int kTabPasses = 100;
+// Real lines are a few hundred bytes; a cap keeps memory bounded for a file that is one
+// endless line. The start of the line is kept.
+constexpr std::size_t kMaxLineBytes = 256 * 1024;
+
+// One line as the C runtime's string functions see it: a NUL ends the text.
+bool ReadTextLine(TextReader& reader, std::string& line) {
+    if (!reader.ReadLine(line, kMaxLineBytes)) return false;
+    const auto nul = line.find('\0');
+    if (nul != std::string::npos) line.resize(nul);
+    return true;
+}
+
+// The item scan "%[^,],%[^,],%[^,],%[^,]": fields are runs up to the next comma; the scan
+// stops at the first field that is empty or missing, and that field and those after it
+// keep what the previous line left in `fields`.
+void ScanItemLine(std::string_view line, std::array<std::string, 4>& fields) {
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            if (pos >= line.size() || line[pos] != ',') return;
+            ++pos;
+        }
+        const auto comma = line.find(',', pos);
+        const auto end = comma == std::string_view::npos ? line.size() : comma;
+        if (end == pos) return;
+        fields[i].assign(line.substr(pos, end - pos));
+        pos = end;
+    }
+}
+
+std::unique_ptr<InputFile> OpenInfoFile(Platform& platform, const std::string& sourceFolder) {
+    return platform.OpenRead(sourceFolder + "info.txt");
+}
+
+}  // namespace
+
+int AtoiLike(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // Accumulate negatively so that INT_MIN itself fits.
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 - (text[i] - '0');
+        if (value < INT_MIN) return negative ? INT_MIN : INT_MAX;
+    }
+    if (!negative) return value < -static_cast<long long>(INT_MAX) ? INT_MAX : static_cast<int>(-value);
+    return static_cast<int>(value);
+}
+
+void TabsToLineBreaks(std::string& text) {
+    std::size_t pos = 0;
+    for (int pass = 0; pass < kTabPasses; ++pass) {
+        // Earlier passes left only CR and LF behind them, so the search can go on from there.
+        pos = text.find('\t', pos);
+        if (pos == std::string::npos) return;
+        text[pos] = '\r';
+        if (pos + 1 < text.size()) {
+            text[pos + 1] = '\n';
+        } else {
+            text += '\n';
+        }
+        pos += 2;
+    }
+}
+
+int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDescription& desc) {
+    desc.m_nItemCount = 0;
+    const auto file = OpenInfoFile(platform, sourceFolder);
+    if (!file) return 0;
+    TextReader reader(*file);
+
+    // The fixed lines, raw: past the end of the file they are empty.
+    std::array<std::string, kFixedLines> fixed;
+    for (auto& line : fixed) {
+        if (!ReadTextLine(reader, line)) break;
+    }
+    for (int i = 0; i < kSystemCount; ++i) desc.m_strHeader[i] = Cp932ToUtf8(fixed[i]);
+    desc.m_strDestFolder = Cp932ToUtf8(fixed[15]);
+    desc.m_strTargetVersion = Cp932ToUtf8(fixed[16]);
+    desc.m_strIntroTitleFlag = Cp932ToUtf8(fixed[17]);
+    desc.m_strSettingsFile = Cp932ToUtf8(fixed[18]);
+    desc.m_strReserved = Cp932ToUtf8(fixed[19]);
+    desc.m_strViewArtwork = Cp932ToUtf8(fixed[20]);
+    desc.m_strIntroArtwork = Cp932ToUtf8(fixed[21]);
+    desc.m_strDestArtwork = Cp932ToUtf8(fixed[22]);
+    desc.m_strConfirmArtwork = Cp932ToUtf8(fixed[23]);
+    // TAB marks are found in the bytes: a TAB is never part of a double-byte character.
+    TabsToLineBreaks(fixed[24]);
+    TabsToLineBreaks(fixed[25]);
+    desc.m_strIntroNotes = Cp932ToUtf8(fixed[24]);
+    desc.m_strDestNotes = Cp932ToUtf8(fixed[25]);
+    for (int i = 0; i < kSystemCount; ++i) desc.m_strSystemName[i] = Cp932ToUtf8(fixed[26 + i]);
+
+    // Item lines: every line counts, an empty one too; the table's room ends the reading.
+    std::array<std::string, 4> fields;
+    std::string line;
+    while (desc.m_nItemCount < kMaxItems && ReadTextLine(reader, line)) {
+        ScanItemLine(line, fields);
+        const int n = desc.m_nItemCount;
+        desc.m_nItemDisk[n] = AtoiLike(fields[0]);
+        desc.m_nItemKind[n] = AtoiLike(fields[1]);
+        std::string name = fields[2];
+        Cp932UpperCase(name);
+        desc.m_strItemName[n] = Cp932ToUtf8(name);
+        desc.m_strItemSubfolder[n] = Cp932ToUtf8(fields[3]);
+        desc.m_nItemCount = n + 1;
+    }
+    return 1;
+}
+
+std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder) {
+    const auto file = OpenInfoFile(platform, sourceFolder);
+    if (!file) return {};
+    TextReader reader(*file);
+    std::string line;
+    ReadTextLine(reader, line);
+    return Cp932ToUtf8(line);
+}
+
+}  // namespace kavrel

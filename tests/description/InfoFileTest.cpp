@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include "description/InfoFile.h"
+#include "platform/Text.h"
+#include "tests/description/InfoFileSupport.h"
+
+namespace kavrel {
+namespace {
+
+using test::FixedLines;
+using test::InfoWithItems;
+using test::Join;
+using test::ReadInfo;
+
+TEST(InfoFile, FixedLinesLandInTheirFields) {
+    auto lines = FixedLines();
+    lines[17] = "1";
+    const auto r = ReadInfo(Join(lines));
+    ASSERT_EQ(r.result, 1);
+    const auto& d = r.desc;
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(d.m_strHeader[i], "L" + std::to_string(i + 1));
+    EXPECT_EQ(d.m_strDestFolder, "L16");
+    EXPECT_EQ(d.m_strTargetVersion, "L17");
+    EXPECT_EQ(d.m_strIntroTitleFlag, "1");
+    EXPECT_EQ(d.m_strSettingsFile, "L19");
+    EXPECT_EQ(d.m_strReserved, "L20");
+    EXPECT_EQ(d.m_strViewArtwork, "L21");
+    EXPECT_EQ(d.m_strIntroArtwork, "L22");
+    EXPECT_EQ(d.m_strDestArtwork, "L23");
+    EXPECT_EQ(d.m_strConfirmArtwork, "L24");
+    EXPECT_EQ(d.m_strIntroNotes, "L25");
+    EXPECT_EQ(d.m_strDestNotes, "L26");
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(d.m_strSystemName[i], "L" + std::to_string(i + 27));
+    EXPECT_EQ(d.m_nItemCount, 0);  // exactly 41 lines: no items
+}
+
+TEST(InfoFile, TitleFlagIsStoredAsWritten) {
+    // The page decides with atoi; the record keeps the text itself.
+    for (const std::string flag : {"0", "", "x", "1", " 7 "}) {
+        auto lines = FixedLines();
+        lines[17] = flag;
+        EXPECT_EQ(ReadInfo(Join(lines)).desc.m_strIntroTitleFlag, flag);
+        EXPECT_EQ(AtoiLike(flag) == 0, flag != "1" && flag != " 7 ") << flag;
+    }
+}
+
+TEST(InfoFile, MissingFileGivesZeroAndLeavesTextsAlone) {
+    test::TestPlatform platform;
+    UpdateDescription d;
+    d.m_strDestFolder = "kept";
+    d.m_nItemCount = 5;
+    EXPECT_EQ(ReadInfoFile(platform, test::kMedium, d), 0);
+    EXPECT_EQ(d.m_nItemCount, 0);
+    EXPECT_EQ(d.m_strDestFolder, "kept");
+    EXPECT_EQ(ReadInfoTitle(platform, test::kMedium), "");
+
+    UpdateDescription fresh;
+    EXPECT_EQ(ReadInfoFile(platform, test::kMedium, fresh), 0);
+    EXPECT_EQ(fresh.m_strHeader[0], "");
+    EXPECT_EQ(fresh.m_strIntroNotes, "");
+}
+
+TEST(InfoFile, PathIsSourceFolderAndNamePlainlyJoined) {
+    test::TestPlatform platform;
+    platform.AddFile("A:info.txt", "root title\n");
+    UpdateDescription d;
+    EXPECT_EQ(ReadInfoFile(platform, "A:", d), 1);
+    EXPECT_EQ(d.m_strHeader[0], "root title");
+    EXPECT_EQ(ReadInfoTitle(platform, "A:"), "root title");
+    EXPECT_EQ(ReadInfoFile(platform, "A:\\", d), 0);
+}
+
+TEST(InfoFile, ShortAndEmptyFilesLeaveTheRestEmpty) {
+    for (const std::string content : {"", "one", "one\ntwo\n", "one\r\n\r\n\r\n"}) {
+        const auto r = ReadInfo(content);
+        EXPECT_EQ(r.result, 1);
+        EXPECT_EQ(r.desc.m_strHeader[0], content.substr(0, content.find_first_of("\r\n")));
+        EXPECT_EQ(r.desc.m_strDestFolder, "");
+        EXPECT_EQ(r.desc.m_strSystemName[14], "");
+        EXPECT_EQ(r.desc.m_nItemCount, 0);
+    }
+}
+
+TEST(InfoFile, TextModeLineEndsAndCtrlZ) {
+    auto lines = FixedLines();
+    std::string content;
+    for (std::size_t i = 0; i < lines.size(); ++i) content += lines[i] + (i % 2 ? "\n" : "\r\n");
+    // a DOS editor's Ctrl-Z ends the file: what follows is no item
+    const auto r = ReadInfo(content + "1,1,A,B\\\r\n\x1A" "2,2,C,D\\\r\n");
+    EXPECT_EQ(r.desc.m_strHeader[1], "L2");
+    EXPECT_EQ(r.desc.m_strSystemName[14], "L41");
+    ASSERT_EQ(r.desc.m_nItemCount, 1);
+    EXPECT_EQ(r.desc.m_strItemName[0], "A");
+
+    // a Ctrl-Z in the fixed lines ends the file there too
+    const auto cut = ReadInfo("title\x1Arest\r\nsecond\r\n");
+    EXPECT_EQ(cut.desc.m_strHeader[0], "title");
+    EXPECT_EQ(cut.desc.m_strHeader[1], "");
+}
+
+TEST(InfoFile, JapaneseTextsAreDecodedFromCodePage932) {
+    auto lines = FixedLines();
+    lines[0] = "\x83\x41\x83\x62\x83\x76\x83\x66\x81\x5B\x83\x67";  // アップデート
+    lines[15] = "C:\\\x95\x5C\\";                                   // 表: trail byte 0x5C
+    lines[26] = "\x83\x56\x83\x58\x83\x65\x83\x80";                 // システム
+    lines[24] = "\xB2\xDD\xBD\xC4\xB0\xD9";                         // ｲﾝｽﾄｰﾙ
+    const auto r = ReadInfo(Join(lines));
+    EXPECT_EQ(r.desc.m_strHeader[0], "アップデート");
+    EXPECT_EQ(r.desc.m_strDestFolder, "C:\\表\\");
+    EXPECT_EQ(r.desc.m_strSystemName[0], "システム");
+    EXPECT_EQ(r.desc.m_strIntroNotes, "ｲﾝｽﾄｰﾙ");
+
+    test::TestPlatform platform;
+    platform.AddFile(test::kMedium + "info.txt", Join(lines));
+    EXPECT_EQ(ReadInfoTitle(platform, test::kMedium), "アップデート");
+}
+
+struct TabCase {
+    const char* name;
+    std::string before;
+    std::string after;
+};
+
+TEST(TabsToLineBreaks, Cases) {
+    const TabCase cases[] = {
+        {"tab and filler", "abc\t_def", "abc\r\ndef"},
+        {"two tabs in a row", "a\t\tb", "a\r\nb"},
+        {"no tab", "plain", "plain"},
+        {"empty", "", ""},
+        {"tab at the start", "\t_x", "\r\nx"},
+        {"tab as the last byte", "abc\t", "abc\r\n"},
+        {"tab only", "\t", "\r\n"},
+        {"filler then tab at the end", "a\t_b\t", "a\r\nb\r\n"},
+        {"three tabs", "\t\t\t", "\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.before;
+        TabsToLineBreaks(text);
+        EXPECT_EQ(text, c.after) << c.name;
+    }
+}
+
+TEST(TabsToLineBreaks, StopsAfterAHundredTabs) {
+    std::string text;
+    for (int i = 0; i < 102; ++i) text += "\t_";
+    const std::size_t size = text.size();
+    TabsToLineBreaks(text);
+    EXPECT_EQ(text.size(), size);
+    std::string expected;
+    for (int i = 0; i < 100; ++i) expected += "\r\n";
+    expected += "\t_\t_";
+    EXPECT_EQ(text, expected);
+}
+
+TEST(InfoFile, NotesGetLineBreaksBeforeDecoding) {
+    auto lines = FixedLines();
+    lines[24] = "\x92\x8D\x88\xD3\t_\x8D\x58\x90\x56";  // 注意 TAB filler 更新
+    lines[25] = "end\t";
+    lines[20] = "keep\ttab";                            // only the notes are rewritten
+    const auto r = ReadInfo(Join(lines));
+    EXPECT_EQ(r.desc.m_strIntroNotes, "注意\r\n更新");
+    EXPECT_EQ(r.desc.m_strDestNotes, "end\r\n");
+    EXPECT_EQ(r.desc.m_strViewArtwork, "keep\ttab");
+}
+
+TEST(InfoFile, NulByteEndsTheLineText) {
+    auto lines = FixedLines();
+    lines[0] = std::string("Tit\0le", 6);
+    const auto r = ReadInfo(Join(lines) + std::string("1,1,A\0B,S\\\r\n", 12));
+    EXPECT_EQ(r.desc.m_strHeader[0], "Tit");
+    EXPECT_EQ(r.desc.m_strHeader[1], "L2");
+    ASSERT_EQ(r.desc.m_nItemCount, 1);
+    EXPECT_EQ(r.desc.m_strItemName[0], "A");
+    EXPECT_EQ(r.desc.m_strItemSubfolder[0], "");
+}
+
+TEST(InfoFile, BinaryGarbageReadsWithoutHarm) {
+    std::string garbage;
+    unsigned state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        state = state * 1103515245u + 12345u;
+        garbage += static_cast<char>((state >> 16) & 0xFF);
+    }
+    for (auto& c : garbage) if (c == 0x1A) c = 0x1B;  // let it read to the end
+    const auto r = ReadInfo(garbage);
+    EXPECT_EQ(r.result, 1);
+    EXPECT_LE(r.desc.m_nItemCount, kMaxItems);
+    // whatever the bytes, the texts come out as well-formed UTF-8
+    for (const auto& text : {r.desc.m_strHeader[0], r.desc.m_strIntroNotes, r.desc.m_strItemName[0]}) {
+        EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
+    }
+}
+
+TEST(InfoFile, HugeLineIsCutAndReadingGoesOn) {
+    std::string content = "T\r\n" + std::string(10 * 1024 * 1024, 'x') + "\r\nthird\r\n";
+    const auto r = ReadInfo(content);
+    EXPECT_EQ(r.desc.m_strHeader[0], "T");
+    EXPECT_EQ(r.desc.m_strHeader[1].size(), 256u * 1024);
+    EXPECT_EQ(r.desc.m_strHeader[2], "third");
+}
+
+TEST(InfoFile, HugeItemLineKeepsItsStart) {
+    const std::string name(300 * 1024, 'n');
+    const auto r = ReadInfo(InfoWithItems({"1,1," + name + ",S\\", "2,2,B,T\\"}));
+    ASSERT_EQ(r.desc.m_nItemCount, 2);
+    EXPECT_EQ(r.desc.m_strItemName[0], std::string(256 * 1024 - 4, 'N'));
+    EXPECT_EQ(r.desc.m_strItemSubfolder[0], "");
+    EXPECT_EQ(r.desc.m_strItemName[1], "B");
+}
+
+TEST(InfoFile, TitleOfAFileWithoutLineBreak) {
+    test::TestPlatform platform;
+    platform.AddFile(test::kMedium + "info.txt", "only line");
+    EXPECT_EQ(ReadInfoTitle(platform, test::kMedium), "only line");
+}
+
+struct AtoiCase {
+    std::string text;
+    int value;
+};
+
+TEST(AtoiLike, FollowsTheCRuntime) {
+    const AtoiCase cases[] = {
+        {"", 0}, {"x", 0}, {"12", 12}, {" \t12abc", 12}, {"+3", 3}, {"-3", -3},
+        {"- 3", 0}, {"0x10", 0}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"2147483648", 2147483647}, {"99999999999999999999999", 2147483647},
+        {"-99999999999999999999999", -2147483647 - 1}, {"\xEF\xBC\x91", 0} /* fullwidth 1 */,
+    };
+    for (const auto& c : cases) EXPECT_EQ(AtoiLike(c.text), c.value) << c.text;
+}
+
+}  // namespace
+}  // namespace kavrel

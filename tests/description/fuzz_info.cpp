@@ -1,0 +1,24 @@
+// libFuzzer: any bytes as info.txt must read without a crash, a leak or undefined
+// behaviour, and must keep the record within its bounds.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "description/InfoFile.h"
+#include "support/TestPlatform.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    kavrel::test::TestPlatform platform;
+    platform.AddFile("D:\\info.txt", std::string(reinterpret_cast<const char*>(data), size));
+    kavrel::UpdateDescription desc;
+    if (kavrel::ReadInfoFile(platform, "D:\\", desc) != 1) std::abort();
+    if (desc.m_nItemCount < 0 || desc.m_nItemCount > kavrel::kMaxItems) std::abort();
+    if (kavrel::ReadInfoTitle(platform, "D:\\") != desc.m_strHeader[0]) std::abort();
+
+    // The TAB rewrite keeps the length (one byte more only for a TAB at the very end).
+    std::string notes(reinterpret_cast<const char*>(data), size);
+    kavrel::TabsToLineBreaks(notes);
+    if (notes.size() != size && !(notes.size() == size + 1 && notes.back() == '\n')) std::abort();
+    return 0;
+}
