@@ -1,0 +1,54 @@
+#include "checks/VersionCheck.h"
+
+#include <array>
+
+#include "platform/TextReader.h"
+
+namespace kavrel {
+
+namespace {
+
+// The file is read in pieces of at most this many bytes, each ending at a line break at
+// the latest, as the product's own tools read it; a tag pair split by a piece boundary
+// is not seen.
+constexpr std::size_t kPieceBytes = 127;
+
+constexpr std::array<const char*, 3> kAcceptedVersions = {"V6.1", "V6.2", "V8"};
+
+}  // namespace
+
+int GetTagContent(const std::string& openTag, const std::string& closeTag, std::string& line) {
+    const std::size_t open = line.find(openTag);
+    const std::size_t close = line.find(closeTag);
+    if (open == std::string::npos || close == std::string::npos) return 0;
+    line.resize(close);
+    return static_cast<int>(open + openTag.size());
+}
+
+int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::string& folder) {
+    const std::unique_ptr<InputFile> file = platform.OpenRead(folder + "\\ConfigData.xml");
+    // No file, no version: the update cannot be for this installation.
+    if (!file) return 0;
+
+    TextReader reader(*file);
+    std::string installed;
+    std::string piece;
+    for (;;) {
+        piece.clear();
+        if (!reader.ReadPiece(piece, kPieceBytes)) break;
+        std::string cut = piece;
+        const int index = GetTagContent("<Version>", "</Version>", cut);
+        if (index == 0) continue;
+        const auto start = static_cast<std::size_t>(index);
+        // With the closing tag first, the content runs on to the end of the piece.
+        installed = start <= cut.size() ? cut.substr(start) : piece.substr(start);
+    }
+
+    if (installed != desc.m_strTargetVersion) return 0;
+    for (const char* accepted : kAcceptedVersions) {
+        if (installed == accepted) return 1;
+    }
+    return 0;
+}
+
+}  // namespace kavrel
