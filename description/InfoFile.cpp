@@ -44,13 +44,10 @@ void ScanItemLine(std::string_view line, std::array<std::string, 4>& fields) {
     }
 }
 
-std::unique_ptr<InputFile> OpenInfoFile(Platform& platform, const std::string& sourceFolder) {
-    return platform.OpenRead(sourceFolder + "info.txt");
-}
-
-}  // namespace
-
-int AtoiLike(const std::string& text) {
+// atoi as the C runtime reads the item numbers: leading blanks, a sign, digits up to the
+// first other character; 0 when there are none. Out-of-range values are clamped rather
+// than left undefined.
+int ItemNumber(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;
@@ -64,6 +61,12 @@ int AtoiLike(const std::string& text) {
     if (!negative) return value < -static_cast<long long>(INT_MAX) ? INT_MAX : static_cast<int>(-value);
     return static_cast<int>(value);
 }
+
+std::unique_ptr<InputFile> OpenInfoFile(Platform& platform, const std::string& sourceFolder) {
+    return platform.OpenRead(sourceFolder + "info.txt");
+}
+
+}  // namespace
 
 void TabsToLineBreaks(std::string& text) {
     std::size_t pos = 0;
@@ -115,8 +118,8 @@ int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDesc
     while (desc.m_nItemCount < kMaxItems && ReadTextLine(reader, line)) {
         ScanItemLine(line, fields);
         const int n = desc.m_nItemCount;
-        desc.m_nItemDisk[n] = AtoiLike(fields[0]);
-        desc.m_nItemKind[n] = AtoiLike(fields[1]);
+        desc.m_nItemDisk[n] = ItemNumber(fields[0]);
+        desc.m_nItemKind[n] = ItemNumber(fields[1]);
         std::string name = fields[2];
         Cp932UpperCase(name);
         desc.m_strItemName[n] = Cp932ToUtf8(name);

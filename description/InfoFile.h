@@ -23,8 +23,4 @@ std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder);
 // an LF is appended, so the text still ends with a whole line break.
 void TabsToLineBreaks(std::string& text);
 
-// atoi as the C runtime gives it: leading blanks, a sign, digits up to the first other
-// character; 0 when there are none. Out-of-range values are clamped, never undefined.
-int AtoiLike(const std::string& text);
-
 }  // namespace kavrel

@@ -73,6 +73,26 @@ TEST(InfoFileItems, ScanRules) {
     }
 }
 
+struct NumberCase {
+    std::string text;
+    int value;
+};
+
+TEST(InfoFileItems, NumbersAreReadLikeAtoi) {
+    const NumberCase cases[] = {
+        {"x", 0}, {"12", 12}, {" \t12abc", 12}, {"+3", 3}, {"-3", -3}, {"- 3", 0}, {"0x10", 0},
+        {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"2147483648", 2147483647}, {"99999999999999999999999", 2147483647},
+        {"-99999999999999999999999", -2147483647 - 1}, {"\x82\x50", 0} /* full-width 1 */,
+    };
+    for (const auto& c : cases) {
+        const auto r = ReadInfo(InfoWithItems({c.text + ",1,n,s", "0," + c.text + ",n,s"}));
+        ASSERT_EQ(r.desc.m_nItemCount, 2);
+        EXPECT_EQ(r.desc.m_nItemDisk[0], c.value) << c.text;
+        EXPECT_EQ(r.desc.m_nItemKind[1], c.value) << c.text;
+    }
+}
+
 TEST(InfoFileItems, MoreThanAHundredLinesAreIgnored) {
     std::vector<std::string> items;
     for (int i = 0; i < 150; ++i) items.push_back(std::to_string(i) + ",1,n" + std::to_string(i) + ",S\\");

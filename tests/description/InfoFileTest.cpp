@@ -40,7 +40,6 @@ TEST(InfoFile, TitleFlagIsStoredAsWritten) {
         auto lines = FixedLines();
         lines[17] = flag;
         EXPECT_EQ(ReadInfo(Join(lines)).desc.m_strIntroTitleFlag, flag);
-        EXPECT_EQ(AtoiLike(flag) == 0, flag != "1" && flag != " 7 ") << flag;
     }
 }
 
@@ -212,21 +211,6 @@ TEST(InfoFile, TitleOfAFileWithoutLineBreak) {
     test::TestPlatform platform;
     platform.AddFile(test::kMedium + "info.txt", "only line");
     EXPECT_EQ(ReadInfoTitle(platform, test::kMedium), "only line");
-}
-
-struct AtoiCase {
-    std::string text;
-    int value;
-};
-
-TEST(AtoiLike, FollowsTheCRuntime) {
-    const AtoiCase cases[] = {
-        {"", 0}, {"x", 0}, {"12", 12}, {" \t12abc", 12}, {"+3", 3}, {"-3", -3},
-        {"- 3", 0}, {"0x10", 0}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
-        {"2147483648", 2147483647}, {"99999999999999999999999", 2147483647},
-        {"-99999999999999999999999", -2147483647 - 1}, {"\xEF\xBC\x91", 0} /* fullwidth 1 */,
-    };
-    for (const auto& c : cases) EXPECT_EQ(AtoiLike(c.text), c.value) << c.text;
 }
 
 }  // namespace
