@@ -1,0 +1,31 @@
+// The main window: bare (no menu, no system menu, no sizing border), maximised, the
+// backdrop and owner of the wizard pages. Its title comes from line 1 of info.txt.
+#pragma once
+
+#include <memory>
+
+#include "framework/Window.h"
+#include "wizard/KavrelView.h"
+
+namespace kavrel {
+
+constexpr int ID_FRAME_TITLE = 104;
+
+class CMainFrame : public CWnd {
+public:
+    explicit CMainFrame(Platform& platform) : m_platform(platform) {}
+    bool Create();
+
+protected:
+    int OnCreate() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnFrameTitle();
+
+    Platform& m_platform;
+    std::unique_ptr<CKavrelView> m_view;
+};
+
+}  // namespace kavrel

@@ -1,0 +1,41 @@
+// The second page: the user picks a drive, steps through folders or types a path.
+// Browsing moves the process's current drive and per-drive directories; every way out
+// restores the drive that was current when the page opened.
+#pragma once
+
+#include <string>
+
+#include "framework/Dialog.h"
+#include "platform/Platform.h"
+
+namespace kavrel {
+
+class CDestinationDlg : public CDialog {
+public:
+    explicit CDestinationDlg(Platform& platform);
+
+    HWND m_lstFolder = nullptr;
+    HWND m_lstDrive = nullptr;
+    int m_nSavedDrive = 0;
+    std::string m_strFolder;
+    std::string m_strNotes;
+    std::string m_strArtwork;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnPaint() override;
+
+private:
+    void OnSelchangeDriveList();
+    void EnterFolder();
+    void OnBack();
+    void FillFolderList(const std::wstring& driveEntry, const std::wstring& pattern);
+    void RestoreDrive();
+
+    Platform& m_platform;
+};
+
+}  // namespace kavrel
