@@ -1,0 +1,167 @@
+// The item loop: disk prompts on a removable medium, target folders, plain copies.
+#include "update/UpdateRunFixture.h"
+
+namespace kavrel::test {
+namespace {
+
+struct DiskSequence {
+    const char* name;
+    std::vector<int> disks;
+    bool removable;
+    std::vector<std::string> messages;
+    std::vector<std::size_t> extractedBeforePrompt;  // archives done when each prompt shows
+};
+
+class DiskSequenceTest : public UpdateRunTest, public ::testing::WithParamInterface<DiskSequence> {};
+
+TEST_P(DiskSequenceTest, PromptsOnlyForANewDiskOnARemovableMedium) {
+    const auto& c = GetParam();
+    if (c.removable) UseRemovableMedium();
+    for (std::size_t i = 0; i < c.disks.size(); ++i) AddItem(c.disks[i], 1, "ITEM" + std::to_string(i), "");
+    std::vector<std::size_t> extracted;
+    p.onMessage = [&](const TestPlatform::Message& m) {
+        cursorAtMessage.push_back(p.waitCursorsActive);
+        if (m.buttons == MessageButtons::OkCancel) extracted.push_back(p.archiveCommands.size());
+    };
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(Texts(), c.messages);
+    EXPECT_EQ(extracted, c.extractedBeforePrompt);
+    EXPECT_EQ(p.archiveCommands.size(), c.disks.size());
+    for (const auto& m : p.messages) {
+        EXPECT_EQ(m.caption, "確認");
+        EXPECT_EQ(m.buttons, m.text == kM10 ? MessageButtons::Ok : MessageButtons::OkCancel);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Disks, DiskSequenceTest,
+    ::testing::Values(
+        DiskSequence{"OneTwoTwoThree", {1, 2, 2, 3}, true, {M4(2), M4(3), kM10}, {1, 3}},
+        DiskSequence{"TwoOneTwo", {2, 1, 2}, true, {M4(2), kM10}, {0}},
+        DiskSequence{"AllOnDiskOne", {1, 1, 1}, true, {kM10}, {}},
+        DiskSequence{"FixedMedium", {1, 2, 2, 3}, false, {kM10}, {}},
+        DiskSequence{"FixedMediumTwoOneTwo", {2, 1, 2}, false, {kM10}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UpdateRunTest, PromptRepeatsUntilTheArchiveIsThere) {
+    UseRemovableMedium();
+    AddItem(1, 1, "A", "");
+    AddItem(2, 1, "B", "", false);
+    int prompts = 0;
+    p.onMessage = [&](const TestPlatform::Message& m) {
+        cursorAtMessage.push_back(p.waitCursorsActive);
+        // The third time the user really inserts disk 2.
+        if (m.buttons == MessageButtons::OkCancel && ++prompts == 3) p.AddFile("F:\\DISK\\B.lzh");
+    };
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{M4(2), M4(2), M4(2), kM10}));
+    EXPECT_EQ(p.archiveCommands.size(), 2u);
+}
+
+TEST_F(UpdateRunTest, CancelAtThePromptKeepsWhatIsInstalled) {
+    UseRemovableMedium();
+    AddItem(1, 1, "A", "");
+    AddItem(2, 0, "B.TXT", "NEW\\", false);
+    AddItem(2, 1, "C", "");
+    p.answers = {MessageAnswer::Ok, MessageAnswer::Cancel};
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{M4(2), M4(2), kM5}));
+    EXPECT_EQ(p.messages[2].caption, "確認");
+    EXPECT_EQ(p.messages[2].buttons, MessageButtons::Ok);
+    EXPECT_EQ(p.archiveCommands.size(), 1u);
+    EXPECT_FALSE(p.HasFolder("C:\\PROG\\NEW"));
+}
+
+// A plain file or a per-system archive never lies on a disk as "<name>.lzh"; the disk is
+// recognised by the file the item really needs.
+TEST_F(UpdateRunTest, NewDiskRecognisedByThePlainFileOrTheSystemArchive) {
+    UseRemovableMedium();
+    AddItem(2, 0, "README.TXT", "");
+    AddItem(3, 1, "START", "", false);
+    p.AddFile("F:\\DISK\\START12.lzh");
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{M4(2), M4(3), kM10}));
+    EXPECT_TRUE(p.HasFile("C:\\PROG\\README.TXT"));
+}
+
+TEST_F(UpdateRunTest, PlainFileKeepsItsSourcePathAndDropsItsDirectory) {
+    AddItem(1, 0, "SUB\\README.TXT", "DOC\\");
+    p.AddFile("C:\\PROG\\DOC\\README.TXT", "old");  // replaced
+    p.AddFile(source + "SUB\\README.TXT", "new text", 0x01 | 0x02 | 0x20);
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(kM10, "確認");
+    const auto& copy = p.FileAt("C:\\PROG\\DOC\\README.TXT");
+    EXPECT_EQ(copy.data, "new text");
+    EXPECT_EQ(copy.status.attributes, 0u);
+    EXPECT_EQ(copy.status.creationTime, 1000u);
+    EXPECT_EQ(copy.status.lastWriteTime, 2000u);
+    EXPECT_EQ(copy.status.lastAccessTime, 3000u);
+    EXPECT_FALSE(p.HasFolder("C:\\PROG\\DOC\\SUB"));
+}
+
+TEST_F(UpdateRunTest, TargetFolderIsCreatedOneLevelOnly) {
+    AddItem(1, 1, "A", "NEW\\");
+    AddItem(1, 1, "B", "");
+    EXPECT_EQ(Run(), 1);
+    EXPECT_TRUE(p.HasFolder("C:\\PROG\\NEW"));
+    EXPECT_TRUE(p.HasFile("C:\\PROG\\main.exe"));
+}
+
+struct PlainFailure {
+    const char* name;
+    void (*fault)(TestPlatform&);
+    std::string text;
+};
+
+class PlainFailureTest : public UpdateRunTest, public ::testing::WithParamInterface<PlainFailure> {};
+
+TEST_P(PlainFailureTest, ReportedAndTheItemsAfterAreNotTouched) {
+    AddItem(1, 0, "FIRST.TXT", "");
+    AddItem(1, 0, "SUB\\F.DAT", "DEEP\\ER\\");
+    AddItem(1, 1, "LAST", "");
+    GetParam().fault(p);
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(GetParam().text, "確認");
+    EXPECT_TRUE(p.HasFile("C:\\PROG\\FIRST.TXT"));
+    EXPECT_TRUE(p.archiveCommands.empty());
+}
+
+constexpr const char* kDeepDestination = "C:\\PROG\\\\DEEP\\ER\\F.DAT";
+constexpr const char* kDeepKey = "C:\\PROG\\DEEP\\ER\\F.DAT";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, PlainFailureTest,
+    ::testing::Values(
+        PlainFailure{"TargetFolderTwoLevelsDeep", [](TestPlatform&) {},
+                     std::string(kDeepDestination) + "の更新に失敗しました。"},
+        PlainFailure{"CopyFails",
+                     [](TestPlatform& p) {
+                         p.AddFolder("C:\\PROG\\DEEP\\ER");
+                         p.failCopyTo.insert(kDeepKey);
+                     },
+                     std::string(kDeepDestination) + "の更新に失敗しました。"},
+        PlainFailure{"DestinationReadOnly",
+                     [](TestPlatform& p) { p.AddFile(kDeepKey, "old", 0x01); },
+                     std::string(kDeepDestination) + "の更新に失敗しました。"},
+        PlainFailure{"SourceMissing",
+                     [](TestPlatform& p) {
+                         p.AddFolder("C:\\PROG\\DEEP\\ER");
+                         p.Remove("D:\\MEDIUM\\SUB\\F.DAT");
+                     },
+                     std::string(kDeepDestination) + "の更新に失敗しました。"},
+        PlainFailure{"StatusUnreadable",
+                     [](TestPlatform& p) {
+                         p.AddFolder("C:\\PROG\\DEEP\\ER");
+                         p.failGetStatus.insert(kDeepKey);
+                     },
+                     "D:\\MEDIUM\\SUB\\F.DATの属性更新に失敗しました。"},
+        PlainFailure{"StatusNotWritten",
+                     [](TestPlatform& p) {
+                         p.AddFolder("C:\\PROG\\DEEP\\ER");
+                         p.failSetStatus.insert(kDeepKey);
+                     },
+                     "D:\\MEDIUM\\SUB\\F.DATの属性更新に失敗しました。"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kavrel::test

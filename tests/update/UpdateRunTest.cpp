@@ -1,0 +1,138 @@
+// The run's checks before any item: refusals, the settings-file probe, registration and
+// the archive library's set-up.
+#include "update/UpdateRunFixture.h"
+
+namespace kavrel::test {
+namespace {
+
+TEST_F(UpdateRunTest, EmptyItemListStillRegistersAndSetsUpTheLibrary) {
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(kM10, "確認");
+    EXPECT_EQ(p.entry6Calls, std::vector<int>{0});
+    EXPECT_EQ(p.entry8Calls, std::vector<int>{1});
+    EXPECT_TRUE(p.archiveCommands.empty());
+    EXPECT_EQ(desc.m_nSystemNumber, 12);
+    EXPECT_EQ(p.KeyValue("veskofile"), "12");
+    EXPECT_EQ(p.KeyValue("veskofile\\shell\\open\\command"), "\"C:\\PROG\\\\main.exe\" \"%1\"");
+}
+
+struct Refusal {
+    const char* name;
+    void (*breakInstallation)(TestPlatform&, UpdateDescription&);
+    std::string text;
+};
+
+class RefusalTest : public UpdateRunTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(RefusalTest, RefusedBeforeAnythingIsTouched) {
+    AddItem(1, 1, "DATA1", "DATA\\");
+    GetParam().breakInstallation(p, desc);
+    EXPECT_EQ(Run(), 0);
+    ExpectOnlyMessage(GetParam().text, "エラー");
+    EXPECT_TRUE(p.entry6Calls.empty());
+    EXPECT_TRUE(p.entry8Calls.empty());
+    EXPECT_TRUE(p.archiveCommands.empty());
+    EXPECT_TRUE(p.registry.empty());
+    EXPECT_FALSE(p.HasFolder("C:\\PROG\\DATA"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, RefusalTest,
+    ::testing::Values(
+        Refusal{"SettingsInZavure",
+                [](TestPlatform& p, UpdateDescription&) { p.AddFile("C:\\PROG\\ZAVURE\\Ges\\pemsoa1.ini"); },
+                kM1},
+        Refusal{"OldProductWithoutSettings",
+                [](TestPlatform&, UpdateDescription& d) { d.m_strTargetVersion = "V5.0 L01"; }, kM1},
+        Refusal{"NoMainProgram", [](TestPlatform& p, UpdateDescription&) { p.Remove("C:\\PROG\\main.exe"); },
+                kM2},
+        Refusal{"FolderMissing",
+                [](TestPlatform&, UpdateDescription& d) { d.m_strDestFolder = "C:\\NOWHERE\\"; }, kM2},
+        Refusal{"OtherVersionInstalled",
+                [](TestPlatform& p, UpdateDescription&) {
+                    p.AddFile("C:\\PROG\\ConfigData.xml", "<Version>V6.2</Version>\n");
+                },
+                kM2},
+        Refusal{"NoConfigData",
+                [](TestPlatform& p, UpdateDescription&) { p.Remove("C:\\PROG\\ConfigData.xml"); }, kM2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UpdateRunTest, OldProductAcceptedWithSettingsInEmst) {
+    desc.m_strTargetVersion = "V5.0 L01";
+    p.AddFile("C:\\PROG\\emst\\07\\pemsoa1.ini");
+    // The version gate accepts only V6.1, V6.2 and V8, so the old product ends there.
+    EXPECT_EQ(Run(), 0);
+    ExpectOnlyMessage(kM2, "エラー");
+}
+
+struct Probe {
+    const char* name;
+    std::vector<std::string> settingsPresent;  // in C:\PROG\ZAVURE\Ges
+    int result;
+    std::string settingsAfter;
+};
+
+class ProbeTest : public UpdateRunTest, public ::testing::WithParamInterface<Probe> {};
+
+TEST_P(ProbeTest, NullProbesBothNamesAndKeepsTheLastTried) {
+    desc.m_strSettingsFile = "NULL";
+    for (const auto& name : GetParam().settingsPresent) p.AddFile("C:\\PROG\\ZAVURE\\Ges\\" + name);
+    EXPECT_EQ(Run(), GetParam().result);
+    EXPECT_EQ(desc.m_strSettingsFile, GetParam().settingsAfter);
+    ExpectOnlyMessage(GetParam().result == 1 ? kM10 : kM1, GetParam().result == 1 ? "確認" : "エラー");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ProbeTest,
+    ::testing::Values(Probe{"FirstAccepted", {}, 1, "pemsoa1.ini"},
+                      Probe{"SecondAccepted", {"pemsoa1.ini"}, 1, "tirvelo1.ini"},
+                      Probe{"OnlySecondPresent", {"tirvelo1.ini"}, 1, "pemsoa1.ini"},
+                      Probe{"BothRefused", {"pemsoa1.ini", "tirvelo1.ini"}, 0, "tirvelo1.ini"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UpdateRunTest, LowerCaseNullIsAFileName) {
+    desc.m_strSettingsFile = "null";
+    p.AddFile("C:\\PROG\\ZAVURE\\Ges\\null");
+    EXPECT_EQ(Run(), 0);
+    ExpectOnlyMessage(kM1, "エラー");
+    EXPECT_EQ(desc.m_strSettingsFile, "null");
+}
+
+TEST_F(UpdateRunTest, AcceptedNameIsKeptAfterALaterRefusalAndNotProbedAgain) {
+    desc.m_strSettingsFile = "NULL";
+    p.Remove("C:\\PROG\\main.exe");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(desc.m_strSettingsFile, "pemsoa1.ini");
+    ExpectOnlyMessage(kM2, "エラー");
+
+    // Second run: only the kept name is tried, although tirvelo1.ini would be accepted.
+    p.messages.clear();
+    p.waitCursorsBegun = 0;
+    p.AddFile("C:\\PROG\\main.exe");
+    p.AddFile("C:\\PROG\\ZAVURE\\Ges\\pemsoa1.ini");
+    EXPECT_EQ(Run(), 0);
+    ExpectOnlyMessage(kM1, "エラー");
+    EXPECT_EQ(desc.m_strSettingsFile, "pemsoa1.ini");
+}
+
+TEST_F(UpdateRunTest, NoSystemNameWithoutStartArchiveInstallsEverything) {
+    p.Remove("C:\\PROG\\SYS12.ico");
+    AddItem(1, 1, "DATA1", "");
+    EXPECT_EQ(Run(), 1);
+    // Registration reports the missing name once; the run does not repeat it.
+    EXPECT_EQ(Texts(), (std::vector<std::string>{kM6, kM10}));
+    EXPECT_EQ(p.messages[0].caption, "更新エラー");
+    EXPECT_EQ(desc.m_nSystemNumber, -1);
+    EXPECT_EQ(p.archiveCommands.size(), 1u);
+}
+
+TEST_F(UpdateRunTest, WindowsDirectoryOfAnyLength) {
+    p.windowsDirectory = "C:\\" + std::string(150, 'W');
+    AddItem(1, 1, "A", "");
+    EXPECT_EQ(Run(), 1);
+    ASSERT_EQ(p.archiveCommands.size(), 1u);
+    EXPECT_EQ(p.archiveCommands[0], "e -mcw" + p.windowsDirectory + " \"D:\\MEDIUM\\A\" \"C:\\PROG\\\\\"");
+}
+
+}  // namespace
+}  // namespace kavrel::test
