@@ -1,0 +1,155 @@
+// Builds .bmp file bytes for the artwork tests, with every header field under the
+// test's control (including the false ones), and reads pixels back from a loaded block.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "artwork/BitmapFile.h"
+
+namespace kavrel::test {
+
+struct BitmapSpec {
+    std::int32_t width = 4;
+    std::int32_t height = 2;  // negative: rows stored top-down
+    std::uint16_t bitCount = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t headerSize = 40;      // bytes written for the info header (>= 40 or 12)
+    std::uint32_t clrUsed = 0;          // as written into the header
+    std::int64_t tableEntries = -1;     // entries written; -1: what the header implies
+    std::uint32_t sizeImage = 0;        // as written into the header
+    bool zeroOffBits = false;           // bfOffBits 0
+    std::int64_t offBits = -1;          // explicit bfOffBits; -1: computed
+    std::vector<std::uint32_t> masks;   // written after a 40-byte header / inside a longer one
+    std::size_t gap = 0;                // unused bytes between table and pixels
+    std::size_t truncate = 0;           // bytes cut from the end of the file
+    // Raw pixel value at (x, y), y counted from the top: a colour index for 1/4/8 bits,
+    // 0xRRGGBB for 24 bits, the raw word for 16 and 32 bits.
+    std::function<std::uint32_t(int x, int y)> pixel = [](int x, int y) {
+        return static_cast<std::uint32_t>(x * 7 + y * 13);
+    };
+    // Colour-table entry i as 0xRRGGBB.
+    std::function<std::uint32_t(int i)> colour = [](int i) {
+        return static_cast<std::uint32_t>(i * 0x010203);
+    };
+};
+
+inline void PutU16(std::string& s, std::size_t at, std::uint32_t v) {
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+inline void PutU32(std::string& s, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+inline std::uint32_t RowBytes(std::int32_t width, std::uint16_t bitCount) {
+    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(bitCount) * width + 31) / 32 * 4);
+}
+
+// Writes one pixel value into a row.
+inline void PutPixel(std::uint8_t* row, int x, std::uint16_t bitCount, std::uint32_t v) {
+    switch (bitCount) {
+    case 1:
+    case 4: {
+        const int perByte = 8 / bitCount;
+        const int shift = (perByte - 1 - x % perByte) * bitCount;
+        const std::uint8_t mask = static_cast<std::uint8_t>(((1 << bitCount) - 1) << shift);
+        row[x / perByte] = static_cast<std::uint8_t>((row[x / perByte] & ~mask) |
+                                                     ((v << shift) & mask));
+        break;
+    }
+    case 8: row[x] = static_cast<std::uint8_t>(v); break;
+    case 16:
+        row[2 * x] = static_cast<std::uint8_t>(v);
+        row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+        break;
+    case 24:
+        row[3 * x] = static_cast<std::uint8_t>(v);  // blue
+        row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+        row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
+        break;
+    case 32:
+        for (int i = 0; i < 4; ++i) row[4 * x + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        break;
+    default: break;
+    }
+}
+
+// Reads one pixel value back (same meaning as BitmapSpec::pixel, masked to the depth).
+inline std::uint32_t GetPixel(const std::uint8_t* row, int x, std::uint16_t bitCount) {
+    switch (bitCount) {
+    case 1:
+    case 4: {
+        const int perByte = 8 / bitCount;
+        const int shift = (perByte - 1 - x % perByte) * bitCount;
+        return (row[x / perByte] >> shift) & ((1u << bitCount) - 1);
+    }
+    case 8: return row[x];
+    case 16: return static_cast<std::uint32_t>(row[2 * x] | row[2 * x + 1] << 8);
+    case 24: return static_cast<std::uint32_t>(row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16);
+    case 32:
+        return static_cast<std::uint32_t>(row[4 * x]) | static_cast<std::uint32_t>(row[4 * x + 1]) << 8 |
+               static_cast<std::uint32_t>(row[4 * x + 2]) << 16 |
+               static_cast<std::uint32_t>(row[4 * x + 3]) << 24;
+    default: return 0;
+    }
+}
+
+inline std::uint32_t MaskToDepth(std::uint32_t v, std::uint16_t bitCount) {
+    return bitCount >= 32 ? v : v & ((1u << bitCount) - 1);
+}
+
+inline std::string BuildBitmap(const BitmapSpec& spec) {
+    const std::int64_t fullTable = spec.bitCount <= 8 ? (1 << spec.bitCount) : 0;
+    const std::int64_t entries = spec.tableEntries >= 0 ? spec.tableEntries
+                                 : spec.clrUsed != 0 ? spec.clrUsed
+                                                     : fullTable;
+    const bool masksAfter = !spec.masks.empty() && spec.headerSize == 40;
+    const std::size_t headerBytes = std::max<std::uint32_t>(spec.headerSize, 40);
+    const std::size_t tablePos = 14 + headerBytes + (masksAfter ? 4 * spec.masks.size() : 0);
+    const std::size_t bitsPos = tablePos + 4 * static_cast<std::size_t>(entries) + spec.gap;
+    const std::uint32_t rowBytes = RowBytes(spec.width, spec.bitCount);
+    const std::int32_t rows = spec.height < 0 ? -spec.height : spec.height;
+
+    std::string file(bitsPos + static_cast<std::size_t>(rowBytes) * rows, '\0');
+    file[0] = 'B';
+    file[1] = 'M';
+    PutU32(file, 2, static_cast<std::uint32_t>(file.size()));
+    const std::uint32_t offBits = spec.zeroOffBits ? 0
+                                  : spec.offBits >= 0 ? static_cast<std::uint32_t>(spec.offBits)
+                                                      : static_cast<std::uint32_t>(bitsPos);
+    PutU32(file, 10, offBits);
+    PutU32(file, 14, spec.headerSize);
+    PutU32(file, 18, static_cast<std::uint32_t>(spec.width));
+    PutU32(file, 22, static_cast<std::uint32_t>(spec.height));
+    PutU16(file, 26, 1);
+    PutU16(file, 28, spec.bitCount);
+    PutU32(file, 30, spec.compression);
+    PutU32(file, 34, spec.sizeImage);
+    PutU32(file, 46, spec.clrUsed);
+    for (std::size_t i = 0; i < spec.masks.size(); ++i) PutU32(file, 54 + 4 * i, spec.masks[i]);
+    for (std::int64_t i = 0; i < entries; ++i) {
+        const std::uint32_t c = spec.colour(static_cast<int>(i));
+        PutU32(file, tablePos + 4 * static_cast<std::size_t>(i), c & 0xFFFFFF);  // B, G, R, 0
+    }
+    for (std::int32_t y = 0; y < rows; ++y) {
+        // bottom-up files store the bottom row first
+        const std::int32_t stored = spec.height < 0 ? y : rows - 1 - y;
+        auto* row = reinterpret_cast<std::uint8_t*>(file.data()) + bitsPos +
+                    static_cast<std::size_t>(stored) * rowBytes;
+        for (int x = 0; x < spec.width; ++x) PutPixel(row, x, spec.bitCount, spec.pixel(x, y));
+    }
+    file.resize(file.size() - std::min(spec.truncate, file.size()));
+    return file;
+}
+
+// Pixel (x, y), y from the top, of a loaded (bottom-up) block.
+inline std::uint32_t LoadedPixel(const LoadedBitmap& bmp, int x, int y) {
+    const std::uint32_t rowBytes = RowBytes(bmp.Width(), bmp.BitCount());
+    const std::size_t row = static_cast<std::size_t>(bmp.Height() - 1 - y);
+    return GetPixel(bmp.block.data() + bmp.bitsOffset + row * rowBytes, x, bmp.BitCount());
+}
+
+}  // namespace kavrel::test
