@@ -98,10 +98,12 @@ std::string Cp932ToUtf8(std::string_view bytes) {
         } else if (b >= 0xFD) {
             AppendUtf8(out, 0xF8F1 + (b - 0xFD));
         } else {
+            // Windows takes the byte after a lead byte as part of the character whatever
+            // it is (an invalid pair gives one U+30FB), except a NUL or the end of input.
             const int lead = LeadIndex(b);
-            if (i + 1 < bytes.size() && IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
-                const unsigned short u =
-                    kCp932DoubleByte[lead][static_cast<unsigned char>(bytes[i + 1]) - 0x40];
+            if (i + 1 < bytes.size() && bytes[i + 1] != '\0') {
+                const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+                const unsigned short u = IsTrailByte(trail) ? kCp932DoubleByte[lead][trail - 0x40] : 0;
                 AppendUtf8(out, u != 0 ? u : kReplacementCp932);
                 ++i;
             } else {

@@ -25,16 +25,35 @@ for lead in leads:
     out.append("  {" + ",".join(row) + "},")
 out.append("};")
 
-pairs = []
-for cp in range(0x80, 0x10000):
-    if 0xD800 <= cp <= 0xDFFF:
-        continue
+# Unicode to bytes as WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS) gives them: only
+# characters that some byte sequence decodes to (Python's encoder also takes best-fit
+# guesses such as U+00A2 -> 0x8191, which Windows refuses). Where several sequences decode
+# to the same character, Windows writes the lowest one, except that the NEC-selected IBM
+# extensions (lead 0xED, 0xEE) give way to the IBM extensions (0xFA-0xFC).
+forms = {}
+for b in list(range(0x80, 0x100)):
     try:
-        b = chr(cp).encode("cp932")
-    except UnicodeEncodeError:
+        s1 = bytes([b]).decode("cp932")
+    except UnicodeDecodeError:
         continue
-    pairs.append((cp, int.from_bytes(b, "big")))
-out.append("// Unicode to code page 932 (Microsoft's preferred bytes), sorted by code point.")
+    if len(s1) == 1:
+        forms.setdefault(ord(s1), []).append(b)
+for lead in leads:
+    for trail in range(0x40, 0xFD):
+        if trail == 0x7F:
+            continue
+        try:
+            s2 = bytes([lead, trail]).decode("cp932")
+        except UnicodeDecodeError:
+            continue
+        if len(s2) == 1:
+            forms.setdefault(ord(s2), []).append((lead << 8) | trail)
+pairs = []
+for cp in sorted(forms):
+    if cp < 0x80 or 0xD800 <= cp <= 0xDFFF or cp > 0xFFFF:
+        continue
+    pairs.append((cp, min(forms[cp], key=lambda v: (v >> 8 in (0xED, 0xEE), v))))
+out.append("// Unicode to code page 932 (the bytes Windows writes), sorted by code point.")
 out.append("struct Cp932EncodeEntry { unsigned short unicode; unsigned short bytes; };")
 out.append("static const Cp932EncodeEntry kCp932Encode[%d] = {" % len(pairs))
 line = []

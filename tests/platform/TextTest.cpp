@@ -31,6 +31,25 @@ TEST(Cp932, RoundTripsAndRefusesWhatItCannotExpress) {
     EXPECT_FALSE(Utf8ToCp932("😀", out));
 }
 
+// What Windows does, as the comparison with MultiByteToWideChar/WideCharToMultiByte
+// under Wine showed.
+TEST(Cp932, FollowsWindowsOnInvalidPairsAndDuplicateForms) {
+    // a lead byte swallows the byte after it, valid trail or not; a NUL stays
+    EXPECT_EQ(Cp932ToUtf8("\x81\x20" "A"), "・A");
+    EXPECT_EQ(Cp932ToUtf8("\x81\x7F" "A"), "・A");
+    EXPECT_EQ(Cp932ToUtf8("\x81\xFD" "A"), "・A");
+    EXPECT_EQ(Cp932ToUtf8(std::string("\x81\x00" "A", 3)), std::string("・\0A", 5));
+    // both NEC-selected and IBM extension forms read, the IBM one is written
+    EXPECT_EQ(Cp932ToUtf8("\xEE\xEF\xFA\x40"), "ⅰⅰ");
+    std::string out;
+    ASSERT_TRUE(Utf8ToCp932("ⅰ￢∵Ⅰ", out));
+    EXPECT_EQ(out, "\xFA\x40\x81\xCA\x81\xE6\x87\x54");
+    // best-fit guesses are no exact form
+    for (const char* refused : {"¢", "£", "¬", "‖", "−", "〜"}) {
+        EXPECT_FALSE(Utf8ToCp932(refused, out)) << refused;
+    }
+}
+
 TEST(Cp932, UpperCaseLeavesDoubleByteCharactersAlone) {
     std::string s = "start\x83\x61x";  // 0x83 0x61 is a katakana whose trail byte is 'a'
     Cp932UpperCase(s);
