@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "framework/Window.h"
+#include "platform/win32/Win32Platform.h"
 #include "wizard/KavrelView.h"
 
 namespace kavrel {
@@ -13,7 +14,7 @@ constexpr int ID_FRAME_TITLE = 104;
 
 class CMainFrame : public CWnd {
 public:
-    explicit CMainFrame(Platform& platform) : m_platform(platform) {}
+    explicit CMainFrame(Win32Platform& platform) : m_platform(platform) {}
     bool Create();
 
 protected:
@@ -24,7 +25,7 @@ protected:
 private:
     void OnFrameTitle();
 
-    Platform& m_platform;
+    Win32Platform& m_platform;
     std::unique_ptr<CKavrelView> m_view;
 };
 

@@ -83,7 +83,7 @@ TEST_F(PagesTest, DestinationOpensWithLine16AndBrowsesDrivesAndFolders) {
     EXPECT_NE(std::find(folders.begin(), folders.end(), "[BROWSE]"), folders.end());
 
     ASSERT_TRUE(SelectListItem(dest, kFolderList, "[BROWSE]"));
-    ASSERT_TRUE(WaitControlText(dest, kPath, "E:\\BROWSE"));
+    ASSERT_TRUE(WaitControlText(dest, kPath, "e:\\BROWSE")) << ControlText(dest, kPath);
     folders = ListItems(dest, kFolderList);
     std::sort(folders.begin(), folders.end());
     EXPECT_EQ(folders, (std::vector<std::string>{"[..]", "[[odd]]", "[sub1]", "[アップデート先]"}))
@@ -91,11 +91,11 @@ TEST_F(PagesTest, DestinationOpensWithLine16AndBrowsesDrivesAndFolders) {
     EXPECT_EQ(ListSelection(dest, kFolderList), -1);
 
     ASSERT_TRUE(SelectListItem(dest, kFolderList, "[アップデート先]"));
-    EXPECT_TRUE(WaitControlText(dest, kPath, "E:\\BROWSE\\アップデート先"));
+    EXPECT_TRUE(WaitControlText(dest, kPath, "e:\\BROWSE\\アップデート先")) << ControlText(dest, kPath);
     ASSERT_TRUE(SelectListItem(dest, kFolderList, "[..]"));
-    EXPECT_TRUE(WaitControlText(dest, kPath, "E:\\BROWSE"));
+    EXPECT_TRUE(WaitControlText(dest, kPath, "e:\\BROWSE")) << ControlText(dest, kPath);
     ASSERT_TRUE(SelectListItem(dest, kFolderList, "[[odd]]"));
-    EXPECT_TRUE(WaitControlText(dest, kPath, "E:\\BROWSE\\[odd]"));
+    EXPECT_TRUE(WaitControlText(dest, kPath, "e:\\BROWSE\\[odd]")) << ControlText(dest, kPath);
 }
 
 TEST_F(PagesTest, BackAndEscapeReturnToTheIntroWhereEscapeEnds) {
