@@ -95,7 +95,13 @@ TEST(InfoFileItems, NumbersAreReadLikeAtoi) {
 
 TEST(InfoFileItems, MoreThanAHundredLinesAreIgnored) {
     std::vector<std::string> items;
-    for (int i = 0; i < 150; ++i) items.push_back(std::to_string(i) + ",1,n" + std::to_string(i) + ",S\\");
+    for (int i = 0; i < 150; ++i) {
+        std::string line = std::to_string(i);
+        line += ",1,n";
+        line += std::to_string(i);
+        line += ",S\\";
+        items.push_back(line);
+    }
     const auto r = ReadInfo(InfoWithItems(items));
     ASSERT_EQ(r.desc.m_nItemCount, kMaxItems);
     EXPECT_EQ(r.desc.m_nItemDisk[99], 99);

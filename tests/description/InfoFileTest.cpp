@@ -18,7 +18,7 @@ TEST(InfoFile, FixedLinesLandInTheirFields) {
     const auto r = ReadInfo(Join(lines));
     ASSERT_EQ(r.result, 1);
     const auto& d = r.desc;
-    for (int i = 0; i < 15; ++i) EXPECT_EQ(d.m_strHeader[i], "L" + std::to_string(i + 1));
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(d.m_strHeader[i], test::LineText(i + 1));
     EXPECT_EQ(d.m_strDestFolder, "L16");
     EXPECT_EQ(d.m_strTargetVersion, "L17");
     EXPECT_EQ(d.m_strIntroTitleFlag, "1");
@@ -30,7 +30,7 @@ TEST(InfoFile, FixedLinesLandInTheirFields) {
     EXPECT_EQ(d.m_strConfirmArtwork, "L24");
     EXPECT_EQ(d.m_strIntroNotes, "L25");
     EXPECT_EQ(d.m_strDestNotes, "L26");
-    for (int i = 0; i < 15; ++i) EXPECT_EQ(d.m_strSystemName[i], "L" + std::to_string(i + 27));
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(d.m_strSystemName[i], test::LineText(i + 27));
     EXPECT_EQ(d.m_nItemCount, 0);  // exactly 41 lines: no items
 }
 

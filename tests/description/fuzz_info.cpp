@@ -8,6 +8,24 @@
 #include "description/InfoFile.h"
 #include "support/TestPlatform.h"
 
+namespace {
+
+// The TAB rule taken literally: each pass looks for the first TAB from the start.
+void TabsToLineBreaksLiterally(std::string& text) {
+    for (int pass = 0; pass < 100; ++pass) {
+        const auto pos = text.find('\t');
+        if (pos == std::string::npos) return;
+        text[pos] = '\r';
+        if (pos + 1 < text.size()) {
+            text[pos + 1] = '\n';
+        } else {
+            text += '\n';
+        }
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kavrel::test::TestPlatform platform;
     platform.AddFile("D:\\info.txt", std::string(reinterpret_cast<const char*>(data), size));
@@ -18,7 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The TAB rewrite keeps the length (one byte more only for a TAB at the very end).
     std::string notes(reinterpret_cast<const char*>(data), size);
+    std::string literal = notes;
     kavrel::TabsToLineBreaks(notes);
+    TabsToLineBreaksLiterally(literal);
+    if (notes != literal) std::abort();
     if (notes.size() != size && !(notes.size() == size + 1 && notes.back() == '\n')) std::abort();
     return 0;
 }
