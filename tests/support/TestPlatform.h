@@ -289,8 +289,16 @@ private:
         }
         return out;
     }
-    // Wildcards * and ? on upper-case names.
+    // Wildcards * and ? on upper-case names; a final ".*" also matches names without a
+    // dot, as on Windows ("*.*" lists everything).
     static bool Match(const std::string& mask, const std::string& name) {
+        if (mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0 &&
+            MatchPlain(mask.substr(0, mask.size() - 2), name)) {
+            return true;
+        }
+        return MatchPlain(mask, name);
+    }
+    static bool MatchPlain(const std::string& mask, const std::string& name) {
         std::size_t m = 0, n = 0, star = std::string::npos, back = 0;
         while (n < name.size()) {
             if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
@@ -304,8 +312,6 @@ private:
             }
         }
         while (m < mask.size() && mask[m] == '*') ++m;
-        // "*.*" matches names without a dot too, as on Windows
-        if (m + 1 == mask.size() && mask[m] == '.' && m > 0 && mask[m - 1] == '*') return true;
         return m == mask.size();
     }
 

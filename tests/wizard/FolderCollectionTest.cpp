@@ -33,7 +33,8 @@ TEST(CollectSubfolders, ListsEveryFolderBeyondAThousand) {
 }
 
 TEST(FolderEntry, RoundTripsNamesWithBracketsAndJapanese) {
-    for (const std::string name : {"data", "[x]", "a]b", "[", "アップデート", std::string(300, 'n'), ".."}) {
+    const std::string names[] = {"data", "[x]", "a]b", "[", "アップデート", std::string(300, 'n'), ".."};
+    for (const std::string& name : names) {
         EXPECT_EQ(FolderNameFromEntry(FolderEntry(name)), name) << name;
     }
     EXPECT_EQ(FolderNameFromEntry(""), "");
