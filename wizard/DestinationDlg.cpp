@@ -42,8 +42,8 @@ BOOL CDestinationDlg::OnInitDialog() {
     m_lstDrive = GetDlgItem(IDC_DRIVE_LIST);
     m_nSavedDrive = GetCurrentDriveNumber();
     ChangeCurrentDirectory(L"\\");
-    wchar_t spec[100] = L"*.*";  // the listing may rewrite it
-    ::DlgDirListW(m_hWnd, spec, IDC_DRIVE_LIST, 0, DDL_EXCLUSIVE | DDL_DRIVES);
+    wchar_t listing[100] = L"*.*";  // the call may rewrite it
+    ::DlgDirListW(m_hWnd, listing, IDC_DRIVE_LIST, 0, DDL_EXCLUSIVE | DDL_DRIVES);
     SetDlgItemText(IDC_PATH, m_strFolder);
     SetDlgItemText(IDC_PAGE_TEXT, m_strNotes);
     return TRUE;
@@ -92,9 +92,9 @@ void CDestinationDlg::FillFolderList(const std::wstring& driveEntry, const std::
     ::SendMessageW(m_lstFolder, LB_RESETCONTENT, 0, 0);
     wchar_t letter = 0;
     if (!DriveLetter(driveEntry, letter)) return;
-    const std::wstring spec = std::wstring{letter, L':'} + pattern;
+    const std::wstring search = std::wstring{letter, L':'} + pattern;
     auto cursor = m_platform.BeginWaitCursor();
-    for (const std::string& name : CollectSubfolders(m_platform, Narrow(spec))) {
+    for (const std::string& name : CollectSubfolders(m_platform, Narrow(search))) {
         ::SendMessageW(m_lstFolder, LB_ADDSTRING, 0,
                        reinterpret_cast<LPARAM>(Widen(FolderEntry(name)).c_str()));
     }
