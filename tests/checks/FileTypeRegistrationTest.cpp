@@ -28,7 +28,12 @@ struct RegistrationCase {
 // Names chosen so that the icon name selects the position: "S<n>" at position n.
 UpdateDescription NumberedSystems() {
     UpdateDescription desc;
-    for (int i = 0; i < kSystemCount; ++i) desc.m_strSystemName[i] = "S" + std::to_string(i + 1) + "_";
+    for (int i = 0; i < kSystemCount; ++i) {
+        std::string& name = desc.m_strSystemName[i];
+        name = "S";
+        name += std::to_string(i + 1);
+        name += '_';
+    }
     desc.m_strSettingsFile = "pemsoa1.ini";
     desc.m_nSystemNumber = 9;  // left from an earlier step: replaced
     return desc;

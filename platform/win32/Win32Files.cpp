@@ -1,0 +1,173 @@
+// Files, folders and drives of the Win32 platform. Paths go to the wide calls exactly as
+// the logic built them; Windows itself resolves doubled backslashes.
+#include <io.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/win32/Win32Platform.h"
+
+namespace kavrel {
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE h) const {
+        if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
+    }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct FindCloser {
+    void operator()(HANDLE h) const {
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    }
+};
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+
+UniqueHandle Wrap(HANDLE h) { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+
+class Win32InputFile : public InputFile {
+public:
+    explicit Win32InputFile(UniqueHandle handle) : handle_(std::move(handle)) {}
+
+    std::size_t Read(void* buffer, std::size_t size) override {
+        auto* out = static_cast<char*>(buffer);
+        std::size_t total = 0;
+        while (total < size) {
+            // ReadFile takes a DWORD count: large reads go in slices.
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - total, 1u << 30));
+            DWORD got = 0;
+            if (!ReadFile(handle_.get(), out + total, want, &got, nullptr) || got == 0) break;
+            total += got;
+        }
+        return total;
+    }
+
+    bool Seek(std::uint64_t offset) override {
+        LARGE_INTEGER distance;
+        distance.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(handle_.get(), distance, nullptr, FILE_BEGIN) != 0;
+    }
+
+private:
+    UniqueHandle handle_;
+};
+
+std::uint64_t FromFileTime(const FILETIME& t) {
+    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+FILETIME ToFileTime(std::uint64_t value) {
+    FILETIME t;
+    t.dwLowDateTime = static_cast<DWORD>(value & 0xFFFFFFFFu);
+    t.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    return t;
+}
+
+// Writes the three times; a time of 0 leaves that one as it is.
+bool SetTimes(const std::wstring& path, const FileStatus& status) {
+    // FILE_WRITE_ATTRIBUTES is granted on read-only files too; backup semantics lets
+    // folders be opened as well.
+    UniqueHandle file = Wrap(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                         nullptr));
+    if (!file) return false;
+    const FILETIME created = ToFileTime(status.creationTime);
+    const FILETIME accessed = ToFileTime(status.lastAccessTime);
+    const FILETIME written = ToFileTime(status.lastWriteTime);
+    return SetFileTime(file.get(), status.creationTime ? &created : nullptr,
+                       status.lastAccessTime ? &accessed : nullptr,
+                       status.lastWriteTime ? &written : nullptr) != 0;
+}
+
+bool SetAttributes(const std::wstring& path, std::uint32_t attributes) {
+    return SetFileAttributesW(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+}  // namespace
+
+bool Win32Platform::Exists(const std::string& path) {
+    return _waccess(Widen(path).c_str(), 0) == 0;
+}
+
+std::unique_ptr<InputFile> Win32Platform::OpenRead(const std::string& path) {
+    UniqueHandle file = Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    return std::make_unique<Win32InputFile>(std::move(file));
+}
+
+std::vector<FoundEntry> Win32Platform::FindFiles(const std::string& pattern) {
+    std::vector<FoundEntry> found;
+    WIN32_FIND_DATAW data;
+    UniqueFind find(FindFirstFileW(Widen(pattern).c_str(), &data));
+    if (find.get() == INVALID_HANDLE_VALUE) return found;
+    do {
+        found.push_back({Narrow(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(find.get(), &data));
+    return found;
+}
+
+bool Win32Platform::MakeDirectory(const std::string& path) {
+    return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
+}
+
+bool Win32Platform::CopyFileOverwrite(const std::string& from, const std::string& to) {
+    return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != 0;
+}
+
+bool Win32Platform::GetFileStatus(const std::string& path, FileStatus& status) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return false;
+    status.creationTime = FromFileTime(data.ftCreationTime);
+    status.lastAccessTime = FromFileTime(data.ftLastAccessTime);
+    status.lastWriteTime = FromFileTime(data.ftLastWriteTime);
+    status.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    status.attributes = data.dwFileAttributes;
+    return true;
+}
+
+bool Win32Platform::SetFileStatus(const std::string& path, const FileStatus& status) {
+    const std::wstring wide = Widen(path);
+    // Times are written while the file is writable: before the read-only attribute is
+    // set, after it is cleared.
+    if (status.attributes & FILE_ATTRIBUTE_READONLY) {
+        const bool times = SetTimes(wide, status);
+        return SetAttributes(wide, status.attributes) && times;
+    }
+    const bool attributes = SetAttributes(wide, status.attributes);
+    return SetTimes(wide, status) && attributes;
+}
+
+bool Win32Platform::IsRemovableDrive(const std::string& path) {
+    std::wstring root;
+    const std::wstring wide = Widen(path);
+    if (wide.size() >= 2 && wide[1] == L':') {
+        // "F:" (a Source folder at a drive root) and "F:\UPDATE\" alike.
+        root = wide.substr(0, 2) + L"\\";
+    } else {
+        std::wstring buffer(wide.size() + MAX_PATH + 1, L'\0');
+        if (!GetVolumePathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()))) {
+            return false;
+        }
+        root = buffer.c_str();
+    }
+    return GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE;
+}
+
+std::string Win32Platform::WindowsDirectory() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const UINT n = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return Narrow(buffer);
+        }
+        buffer.resize(n + 1);  // n is the size needed, terminator included
+    }
+}
+
+}  // namespace kavrel

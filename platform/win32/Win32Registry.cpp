@@ -1,0 +1,56 @@
+// HKEY_CLASSES_ROOT for the file-type registration. Failures are silent by design: the
+// update goes on without the registration.
+#include <shlobj.h>
+
+#include <memory>
+
+#include "platform/win32/Win32Platform.h"
+
+namespace kavrel {
+
+namespace {
+
+class Win32RegistryKey : public RegistryKey {
+public:
+    explicit Win32RegistryKey(HKEY key) : key_(key) {}
+    ~Win32RegistryKey() override { RegCloseKey(key_); }
+    Win32RegistryKey(const Win32RegistryKey&) = delete;
+    Win32RegistryKey& operator=(const Win32RegistryKey&) = delete;
+
+    void SetDefaultValue(const std::string& text) override {
+        const std::wstring wide = Widen(text);
+        // REG_SZ data counts its terminating zero.
+        const DWORD bytes = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
+        RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()), bytes);
+    }
+
+private:
+    HKEY key_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryKey> Win32Platform::OpenClassesKey(const std::string& subkey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Widen(subkey).c_str(), 0, KEY_ALL_ACCESS, &key) !=
+        ERROR_SUCCESS) {
+        return nullptr;
+    }
+    return std::make_unique<Win32RegistryKey>(key);
+}
+
+void Win32Platform::CreateClassesKey(const std::string& subkey) {
+    HKEY key = nullptr;
+    wchar_t noClass[] = L"";
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, Widen(subkey).c_str(), 0, noClass,
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+}
+
+void Win32Platform::NotifyAssociationsChanged() {
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+}  // namespace kavrel
