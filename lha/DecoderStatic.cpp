@@ -1,0 +1,169 @@
+// -lh4-, -lh5-, -lh6-, -lh7-: LZ77 with static Huffman codes sent per block. One
+// decoder, parameterised by the dictionary size (2^12 to 2^16 bytes).
+//
+// A block: 16 bits of symbol count; the code lengths of the "pre-tree" (19 symbols,
+// 5-bit count, 3-bit lengths with a unary escape, a 2-bit run of zeros after symbol 3);
+// the 510 literal/length code lengths (9-bit count, coded with the pre-tree: 0 = one
+// zero, 1 = 3..18 zeros, 2 = 20..531 zeros, n = length n-2); the position-code lengths
+// (like the pre-tree, without the zero run). Then symbols: below 256 a literal, above
+// a match of symbol-253 bytes whose distance is coded as a bit count p followed by p-1
+// bits (distance-1 = 2^(p-1) + bits, or p itself when p < 2). -lh4- shares -lh5-'s
+// position code (14 symbols), so its window is as large as -lh5-'s.
+#include "lha/DecoderStatic.h"
+
+#include <algorithm>
+
+#include "lha/HuffmanTable.h"
+#include "lha/Window.h"
+
+namespace kavrel::lha {
+namespace {
+
+constexpr int kNC = 510;  // 256 literals + 254 lengths (3..256)
+constexpr int kNT = 19;   // pre-tree symbols
+constexpr int kTBits = 5;
+constexpr int kCBits = 9;
+
+class StaticDecoder {
+public:
+    StaticDecoder(int dictionaryBits, ByteSource& in, Sink& out)
+        : np_(dictionaryBits <= 13 ? 14 : dictionaryBits + 1),
+          pbits_(dictionaryBits <= 13 ? 4 : 5),
+          reader_(in),
+          window_(std::size_t{1} << (np_ - 1), out),
+          cTable_(kNC, 12),
+          pTable_(np_ > kNT ? np_ : kNT, 8) {}
+
+    DecodeStatus Run(std::uint64_t size);
+
+private:
+    bool ReadPtLengths(int count, int countBits, int special);
+    bool ReadCLengths();
+    bool ReadBlockHeader();
+
+    int np_;
+    int pbits_;
+    BitReader reader_;
+    Window window_;
+    HuffmanTable cTable_;
+    HuffmanTable pTable_;  // the pre-tree while reading lengths, then the position codes
+    std::uint8_t lengths_[kNC];
+};
+
+// Pre-tree and position-code lengths.
+bool StaticDecoder::ReadPtLengths(int count, int countBits, int special) {
+    reader_.Refill();
+    const int n = static_cast<int>(reader_.Get(countBits));
+    if (n == 0) {
+        const std::uint32_t symbol = reader_.Get(countBits);
+        if (symbol >= static_cast<std::uint32_t>(count)) return false;
+        pTable_.BuildSingle(symbol);
+        return true;
+    }
+    if (n > count) return false;
+    int i = 0;
+    while (i < n) {
+        reader_.Refill();
+        int len = static_cast<int>(reader_.Peek(3));
+        if (len == 7) {
+            // Unary continuation: one more for every 1 bit after the first three.
+            std::uint64_t w = reader_.Window() << 3;
+            while (w & 0x8000000000000000ull) {
+                ++len;
+                w <<= 1;
+                if (len > HuffmanTable::kMaxCodeLength) return false;
+            }
+            reader_.Skip(len - 3);  // 3 bits, (len-7) ones and the closing zero
+        } else {
+            reader_.Skip(3);
+        }
+        lengths_[i++] = static_cast<std::uint8_t>(len);
+        if (i == special) {
+            int zeros = static_cast<int>(reader_.Get(2));
+            while (zeros-- > 0 && i < count) lengths_[i++] = 0;
+        }
+    }
+    std::fill(lengths_ + i, lengths_ + count, 0);
+    return pTable_.Build(lengths_, count) && !reader_.Exhausted();
+}
+
+bool StaticDecoder::ReadCLengths() {
+    reader_.Refill();
+    const int n = static_cast<int>(reader_.Get(kCBits));
+    if (n == 0) {
+        const std::uint32_t symbol = reader_.Get(kCBits);
+        if (symbol >= static_cast<std::uint32_t>(kNC)) return false;
+        cTable_.BuildSingle(symbol);
+        return true;
+    }
+    if (n > kNC) return false;
+    int i = 0;
+    while (i < n) {
+        reader_.Refill();
+        const std::uint32_t c = pTable_.Decode(reader_);
+        if (c >= static_cast<std::uint32_t>(kNT)) return false;
+        if (c <= 2) {
+            int zeros = c == 0 ? 1 : c == 1 ? static_cast<int>(reader_.Get(4)) + 3
+                                            : static_cast<int>(reader_.Get(kCBits)) + 20;
+            if (zeros > n - i) return false;
+            while (zeros-- > 0) lengths_[i++] = 0;
+        } else {
+            lengths_[i++] = static_cast<std::uint8_t>(c - 2);
+        }
+        if (reader_.Exhausted()) return false;
+    }
+    std::fill(lengths_ + i, lengths_ + kNC, 0);
+    return cTable_.Build(lengths_, kNC);
+}
+
+bool StaticDecoder::ReadBlockHeader() {
+    return ReadPtLengths(kNT, kTBits, 3) && ReadCLengths() && ReadPtLengths(np_, pbits_, -1);
+}
+
+DecodeStatus StaticDecoder::Run(std::uint64_t size) {
+    std::uint64_t left = size;
+    std::uint32_t blockLeft = 0;
+    while (left > 0) {
+        if (blockLeft == 0) {
+            reader_.Refill();
+            blockLeft = reader_.Get(16);
+            if (!ReadBlockHeader()) return DecodeStatus::Corrupt;
+            if (blockLeft == 0) {
+                if (reader_.Exhausted()) return DecodeStatus::Corrupt;
+                continue;
+            }
+        }
+        if (!window_.Reserve()) return DecodeStatus::OutputFailed;
+        if (reader_.Exhausted()) return DecodeStatus::Corrupt;
+        // One symbol: at most 16 + 16 + 15 bits, so one refill is enough.
+        reader_.Refill();
+        --blockLeft;
+        const std::uint32_t c = cTable_.Decode(reader_);
+        if (c < 256) {
+            window_.Put(static_cast<std::uint8_t>(c));
+            --left;
+            continue;
+        }
+        if (c >= static_cast<std::uint32_t>(kNC)) return DecodeStatus::Corrupt;
+        std::size_t length = c - 253;
+        const std::uint32_t p = pTable_.Decode(reader_);
+        if (p >= static_cast<std::uint32_t>(np_)) return DecodeStatus::Corrupt;
+        std::size_t distance = p;
+        if (p > 1) distance = (std::size_t{1} << (p - 1)) + reader_.Get(static_cast<int>(p - 1));
+        ++distance;
+        if (length > left) length = static_cast<std::size_t>(left);
+        window_.Copy(distance, length);
+        left -= length;
+    }
+    if (reader_.Exhausted()) return DecodeStatus::Corrupt;
+    return window_.Flush() ? DecodeStatus::Ok : DecodeStatus::OutputFailed;
+}
+
+}  // namespace
+
+DecodeStatus DecodeStatic(int dictionaryBits, ByteSource& in, std::uint64_t size, Sink& out) {
+    auto decoder = std::make_unique<StaticDecoder>(dictionaryBits, in, out);
+    return decoder->Run(size);
+}
+
+}  // namespace kavrel::lha

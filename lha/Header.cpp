@@ -1,0 +1,185 @@
+// What the header levels share: dispatch on the level byte, extended headers, paths.
+#include "lha/Header.h"
+
+#include <cstring>
+
+#include "platform/Text.h"
+
+namespace kavrel::lha {
+
+bool MemoryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    if (offset > size_ || size > size_ - offset) return false;
+    if (size) std::memcpy(buffer, data_ + offset, size);
+    return true;
+}
+
+std::string EntryHeader::Path() const {
+    std::string path;
+    for (const std::string& d : directory) path += d + "/";
+    return path + fileName;
+}
+
+namespace detail {
+
+std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint64_t Le64(const std::uint8_t* p) { return Le32(p) | (static_cast<std::uint64_t>(Le32(p + 4)) << 32); }
+
+namespace {
+
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+// Position of the first single-byte `ch` outside double-byte characters, or npos.
+std::size_t FindSingleByte(const std::string& s, char ch) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (IsCp932LeadByte(c) && i + 1 < s.size() && IsTrailByte(static_cast<unsigned char>(s[i + 1]))) {
+            ++i;
+            continue;
+        }
+        if (s[i] == ch) return i;
+    }
+    return std::string::npos;
+}
+
+bool IsSeparatorAt(const std::string& s, std::size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    return c == 0xFF || c == '/' || c == '\\';
+}
+
+bool EndsWithSeparator(const std::string& s) {
+    bool last = false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (IsCp932LeadByte(c) && i + 1 < s.size() && IsTrailByte(static_cast<unsigned char>(s[i + 1]))) {
+            ++i;
+            last = false;
+        } else {
+            last = IsSeparatorAt(s, i);
+        }
+    }
+    return last;
+}
+
+}  // namespace
+
+void SplitPath(const std::string& path, std::vector<std::string>& out) {
+    std::string part;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (IsCp932LeadByte(c) && i + 1 < path.size() && IsTrailByte(static_cast<unsigned char>(path[i + 1]))) {
+            part += path[i];
+            part += path[++i];
+            continue;
+        }
+        if (IsSeparatorAt(path, i)) {
+            if (!part.empty()) out.push_back(part);
+            part.clear();
+        } else {
+            part += path[i];
+        }
+    }
+    if (!part.empty()) out.push_back(part);
+}
+
+void ApplyExtendedHeader(EntryHeader& header, std::uint8_t type, const std::uint8_t* data, std::size_t size,
+                         std::string& name, std::string& directory, bool& hasName, bool& hasDirectory) {
+    switch (type) {
+    case 0x01:
+        name.assign(reinterpret_cast<const char*>(data), size);
+        hasName = true;
+        break;
+    case 0x02:
+        directory.assign(reinterpret_cast<const char*>(data), size);
+        hasDirectory = true;
+        break;
+    case 0x40:
+        if (size >= 1) header.dosAttribute = data[0];
+        break;
+    case 0x42:
+        if (size >= 16) {
+            header.compressedSize = Le64(data);
+            header.originalSize = Le64(data + 8);
+        }
+        break;
+    case 0x50:
+        if (size >= 2) {
+            header.unixMode = Le16(data);
+            header.hasUnixMode = true;
+        }
+        break;
+    case 0x54:
+        if (size >= 4) {
+            header.unixTime = Le32(data);
+            header.hasUnixTime = true;
+        }
+        break;
+    default:
+        break;  // comments, owners, OS/2 and Windows extras: not needed to extract
+    }
+}
+
+void FinishHeader(EntryHeader& header, const std::string& nameField, const std::string& directoryField) {
+    // One path of directory and name: a symbolic link "link|target" may be split across
+    // the two (the target's separators put part of it into the directory field).
+    std::string full = directoryField;
+    if (!full.empty() && !EndsWithSeparator(full)) full += '\xFF';
+    // Amiga LhA keeps a file comment after a zero byte in the name.
+    full += nameField.substr(0, nameField.find('\0'));
+    const bool linkMode = header.hasUnixMode && (header.unixMode & 0xF000) == 0xA000;
+    const std::size_t bar = FindSingleByte(full, '|');
+    if (bar != std::string::npos && (linkMode || header.method == Method::Directory)) {
+        header.isSymlink = true;
+        header.symlinkTarget = full.substr(bar + 1);
+        for (char& c : header.symlinkTarget) {
+            if (c == '\xFF') c = '/';
+        }
+        full.resize(bar);
+    } else if (linkMode) {
+        header.isSymlink = true;
+    }
+    header.absolute = !full.empty() && IsSeparatorAt(full, 0);
+    std::vector<std::string> parts;
+    SplitPath(full, parts);
+    header.directory.clear();
+    header.fileName.clear();
+    if (!parts.empty() && !EndsWithSeparator(full)) {
+        header.fileName = parts.back();
+        parts.pop_back();
+    }
+    header.directory = std::move(parts);
+    // Amiga LhA 1.22 stores an empty folder as an empty -lh0- entry named "dir/".
+    if (header.fileName.empty() && !header.isSymlink && header.method == Method::Stored &&
+        header.originalSize == 0 && header.compressedSize == 0) {
+        header.method = Method::Directory;
+        std::memcpy(header.methodId, "-lhd-", 5);
+    }
+}
+
+}  // namespace detail
+
+HeaderStatus ReadHeader(RandomAccess& file, std::uint64_t offset, EntryHeader& header) {
+    header = EntryHeader{};
+    header.headerOffset = offset;
+    const std::uint64_t size = file.Size();
+    if (offset >= size) return HeaderStatus::End;
+    std::uint8_t first[24] = {};
+    if (!file.ReadAt(offset, first, 1)) return HeaderStatus::Truncated;
+    if (first[0] == 0) return HeaderStatus::End;
+    if (size - offset < 24 || !file.ReadAt(offset, first, 24)) return HeaderStatus::Truncated;
+    std::memcpy(header.methodId, first + 2, 5);
+    header.method = MethodFromId(header.methodId);
+    header.level = first[20];
+    switch (first[20]) {
+    case 0: return detail::ReadLevel0(file, offset, first, header);
+    case 1: return detail::ReadLevel1(file, offset, first, header);
+    case 2: return detail::ReadLevel2(file, offset, first, header);
+    case 3: return detail::ReadLevel3(file, offset, first, header);
+    default: return HeaderStatus::UnknownLevel;
+    }
+}
+
+}  // namespace kavrel::lha

@@ -1,0 +1,100 @@
+// One entry's header, read from any of the four header levels, and the rules they
+// share: extended headers (levels 1-3), path splitting, symbolic links.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lha/Decoder.h"
+
+namespace kavrel::lha {
+
+// Random access to the archive file (or to bytes in memory).
+class RandomAccess {
+public:
+    virtual ~RandomAccess() = default;
+    virtual std::uint64_t Size() const = 0;
+    // False unless all `size` bytes could be read.
+    virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) = 0;
+};
+
+class MemoryFile : public RandomAccess {
+public:
+    MemoryFile(const void* data, std::size_t size) : data_(static_cast<const std::uint8_t*>(data)), size_(size) {}
+    std::uint64_t Size() const override { return size_; }
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override;
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
+
+struct EntryHeader {
+    std::uint64_t headerOffset = 0;
+    std::uint64_t dataOffset = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t originalSize = 0;
+    char methodId[6] = {};  // "-lh5-" and a terminator
+    Method method = Method::Unknown;
+    int level = 0;
+    std::uint16_t crc = 0;
+    bool hasCrc = false;
+    std::uint8_t osId = 0;
+    std::uint8_t dosAttribute = 0;
+    std::uint32_t dosTime = 0;      // levels 0 and 1: MS-DOS local date and time
+    std::int64_t unixTime = 0;      // levels 2 and 3, or the 0x54 extended header
+    bool hasUnixTime = false;
+    std::uint16_t unixMode = 0;
+    bool hasUnixMode = false;
+    // The stored path split at its separators (0xFF, '\' outside double-byte
+    // characters, '/'), code page 932 bytes; the last one is the file name (empty for
+    // a directory entry that names only a folder).
+    std::vector<std::string> directory;
+    std::string fileName;
+    bool absolute = false;  // the stored path began with a separator (/tmp/x, \\server\x)
+    bool isSymlink = false;
+    std::string symlinkTarget;
+
+    bool IsDirectory() const { return method == Method::Directory && !isSymlink; }
+    // The stored path, components joined by '/', for messages and listings.
+    std::string Path() const;
+};
+
+enum class HeaderStatus {
+    Ok,
+    End,          // the archive's terminating zero byte, or the end of the file
+    Truncated,    // the header runs past the end of the file
+    BadChecksum,  // header checksum (levels 0, 1) or header CRC (levels 2, 3) wrong
+    Malformed,    // sizes or fields that cannot be
+    UnknownLevel,
+};
+
+// Reads the header at `offset`. On Ok, `header` describes the entry and its data lie at
+// header.dataOffset (not checked against the file size here).
+HeaderStatus ReadHeader(RandomAccess& file, std::uint64_t offset, EntryHeader& header);
+
+// --- shared by the level readers ---
+namespace detail {
+std::uint16_t Le16(const std::uint8_t* p);
+std::uint32_t Le32(const std::uint8_t* p);
+std::uint64_t Le64(const std::uint8_t* p);
+// Splits a stored path at 0xFF, '/' and single-byte '\' (code page 932 aware); appends
+// the non-empty components.
+void SplitPath(const std::string& path, std::vector<std::string>& out);
+// Fills fileName/directory from a level 0/1 name field (path and name in one).
+void SetPathFromName(EntryHeader& header, const std::string& name);
+// Applies one extended header (type byte, then data). `headerCrcAt` receives the
+// offset of the header CRC within the data when the type is 0x00.
+void ApplyExtendedHeader(EntryHeader& header, std::uint8_t type, const std::uint8_t* data, std::size_t size,
+                         std::string& name, std::string& directory, bool& hasName, bool& hasDirectory);
+// After all fields are in: splits off "name|target" of symbolic links.
+void FinishHeader(EntryHeader& header, const std::string& name, const std::string& directory);
+
+HeaderStatus ReadLevel0(RandomAccess& file, std::uint64_t offset, const std::uint8_t* first, EntryHeader& header);
+HeaderStatus ReadLevel1(RandomAccess& file, std::uint64_t offset, const std::uint8_t* first, EntryHeader& header);
+HeaderStatus ReadLevel2(RandomAccess& file, std::uint64_t offset, const std::uint8_t* first, EntryHeader& header);
+HeaderStatus ReadLevel3(RandomAccess& file, std::uint64_t offset, const std::uint8_t* first, EntryHeader& header);
+}  // namespace detail
+
+}  // namespace kavrel::lha

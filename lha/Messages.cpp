@@ -1,0 +1,61 @@
+#include "lha/Messages.h"
+
+#include "platform/Text.h"
+
+namespace kavrel::lha::msg {
+namespace {
+std::string Q(const std::string& s) { return "「" + s + "」"; }
+std::string N(int index) { return std::to_string(index + 1) + " 番目"; }
+}  // namespace
+
+std::string Printable(const std::string& cp932) {
+    std::string s = Cp932ToUtf8(cp932);
+    for (char& c : s) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return s;
+}
+
+std::string ArchiveNotFound(const std::string& path) { return "書庫ファイル" + Q(path) + "が見つかりません。"; }
+std::string ArchiveOpenFailed(const std::string& path) { return "書庫ファイル" + Q(path) + "を開けません。"; }
+std::string NotAnArchive(const std::string& path) { return Q(path) + "は LZH 書庫ではありません。"; }
+std::string HeaderTruncated(int index) {
+    return "書庫が途中で切れています（" + N(index) + "のヘッダ）。書庫が壊れています。";
+}
+std::string HeaderChecksum(int index) {
+    return "ヘッダのチェックサムが一致しません（" + N(index) + "のエントリ）。書庫が壊れています。";
+}
+std::string HeaderMalformed(int index) { return "ヘッダが壊れています（" + N(index) + "のエントリ）。"; }
+std::string HeaderLevel(int index, int level) {
+    return "対応していないヘッダレベル " + std::to_string(level) + " です（" + N(index) + "のエントリ）。";
+}
+std::string DataTruncated(const std::string& entry) {
+    return Q(entry) + "のデータが途中で切れています。書庫が壊れています。";
+}
+std::string UnsupportedMethod(const std::string& entry, const std::string& method) {
+    return Q(entry) + "の圧縮形式 " + method + " には対応していません。";
+}
+std::string UnsafeName(const std::string& entry, NameProblem problem) {
+    const char* why = "";
+    switch (problem) {
+    case NameProblem::Empty: why = "名前が空です"; break;
+    case NameProblem::DotName: why = "「.」や「..」は使えません"; break;
+    case NameProblem::DeviceName: why = "デバイス名です"; break;
+    case NameProblem::ForbiddenChar: why = "使えない文字を含みます"; break;
+    case NameProblem::TrailingDotOrBlank: why = "末尾がピリオドか空白です"; break;
+    case NameProblem::None: break;
+    }
+    return Q(entry) + "は安全でないファイル名のため展開できません（" + why + "）。";
+}
+std::string OutsideDestination(const std::string& entry) {
+    return Q(entry) + "は展開先フォルダの外を指しているため展開できません。";
+}
+std::string CrcMismatch(const std::string& entry) { return Q(entry) + "の CRC が一致しません。書庫が壊れています。"; }
+std::string Corrupt(const std::string& entry) { return Q(entry) + "の圧縮データが壊れています。"; }
+std::string WriteFailed(const std::string& path) { return Q(path) + "に書き込めません。"; }
+std::string DestinationFailed(const std::string& path) { return "展開先フォルダ" + Q(path) + "を作成できません。"; }
+std::string FolderInTheWay(const std::string& path) { return Q(path) + "と同じ名前のフォルダかファイルがあり、展開できません。"; }
+std::string BadCommandLine(const std::string& detail) { return "コマンドラインが正しくありません（" + detail + "）。"; }
+std::string TooManyEntries() { return "書庫のエントリが多すぎます。"; }
+
+}  // namespace kavrel::lha::msg

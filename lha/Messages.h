@@ -1,0 +1,33 @@
+// The Japanese failure texts (UTF-8 here; the DLL hands them out in code page 932).
+// Each says what failed and, where there is one, which entry.
+#pragma once
+
+#include <string>
+
+#include "lha/SafeName.h"
+
+namespace kavrel::lha::msg {
+
+std::string ArchiveNotFound(const std::string& path);
+std::string ArchiveOpenFailed(const std::string& path);
+std::string NotAnArchive(const std::string& path);
+std::string HeaderTruncated(int index);
+std::string HeaderChecksum(int index);
+std::string HeaderMalformed(int index);
+std::string HeaderLevel(int index, int level);
+std::string DataTruncated(const std::string& entry);
+std::string UnsupportedMethod(const std::string& entry, const std::string& method);
+std::string UnsafeName(const std::string& entry, NameProblem problem);
+std::string OutsideDestination(const std::string& entry);
+std::string CrcMismatch(const std::string& entry);
+std::string Corrupt(const std::string& entry);
+std::string WriteFailed(const std::string& path);
+std::string DestinationFailed(const std::string& path);
+std::string FolderInTheWay(const std::string& path);
+std::string BadCommandLine(const std::string& detail);
+std::string TooManyEntries();
+
+// An entry's stored path (code page 932) made printable: UTF-8, control characters as '?'.
+std::string Printable(const std::string& cp932);
+
+}  // namespace kavrel::lha::msg

@@ -1,0 +1,63 @@
+// The sliding window of the LZ decoders: `history` bytes of earlier output in front of
+// a run of fresh output. Before the first byte the history holds blanks, as LHA's
+// dictionary does. When the fresh run fills up it goes to the sink and the last
+// `history` bytes move to the front, so a match never wraps around the buffer.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "lha/Stream.h"
+
+namespace kavrel::lha {
+
+class Window {
+public:
+    static constexpr std::size_t kMaxMatch = 256;
+
+    Window(std::size_t history, Sink& sink, std::size_t run = 0)
+        : history_(history),
+          run_(run ? run : (history * 3 > (192u << 10) ? history * 3 : (192u << 10))),
+          buffer_(new std::uint8_t[history_ + run_ + kMaxMatch + 16]),
+          sink_(sink) {
+        std::memset(buffer_.get(), ' ', history_);
+        pos_ = history_;
+        limit_ = history_ + run_;
+    }
+
+    // Room for one literal or match of up to kMaxMatch bytes; false when the sink failed.
+    bool Reserve() { return pos_ < limit_ || Flush(); }
+    void Put(std::uint8_t byte) { buffer_[pos_++] = byte; }
+    // Copies `length` (<= kMaxMatch) bytes from `distance` (1..history) back.
+    void Copy(std::size_t distance, std::size_t length) {
+        std::uint8_t* d = buffer_.get() + pos_;
+        const std::uint8_t* s = d - distance;
+        pos_ += length;
+        if (distance >= 8) {
+            // Eight at a time; may write up to 7 bytes past the end (slack in the buffer).
+            for (std::size_t i = 0; i < length; i += 8) std::memcpy(d + i, s + i, 8);
+        } else if (distance == 1) {
+            std::memset(d, *s, length);
+        } else {
+            for (std::size_t i = 0; i < length; ++i) d[i] = s[i];
+        }
+    }
+    // Writes out what is pending; true on success.
+    bool Flush() {
+        if (pos_ > history_ && !sink_.Write(buffer_.get() + history_, pos_ - history_)) return false;
+        std::memmove(buffer_.get(), buffer_.get() + pos_ - history_, history_);
+        pos_ = history_;
+        return true;
+    }
+
+private:
+    std::size_t history_;
+    std::size_t run_;
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    Sink& sink_;
+    std::size_t pos_;
+    std::size_t limit_;
+};
+
+}  // namespace kavrel::lha

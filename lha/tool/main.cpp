@@ -1,0 +1,49 @@
+// kavrel-lha: the archive library on the command line, for tests, benchmarks and for
+// vendors who want to check an archive before shipping it.
+//   kavrel-lha e archive [dest]   extract into dest, stored folders dropped
+//   kavrel-lha x archive [dest]   extract with the stored folders
+//   kavrel-lha l archive          list the entries
+//   kavrel-lha t archive          decode every entry and check its CRC
+// Names in the archive are code page 932; they are shown and written as UTF-8.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "lha/Extractor.h"
+#include "lha/Messages.h"
+
+int main(int argc, char** argv) {
+    using namespace kavrel::lha;
+    if (argc < 3 || argc > 4 || std::strlen(argv[1]) != 1 || !std::strchr("exlt", argv[1][0])) {
+        std::fprintf(stderr, "usage: kavrel-lha e|x|l|t archive [dest]\n");
+        return 2;
+    }
+    Request request;
+    switch (argv[1][0]) {
+    case 'e': request.command = Command::Extract; break;
+    case 'x': request.command = Command::ExtractWithPaths; break;
+    case 'l': request.command = Command::List; break;
+    default: request.command = Command::Test; break;
+    }
+    request.archive = argv[2];
+    if (argc == 4) request.destination = argv[3];
+    auto fs = MakePosixFileSystem();
+    const Outcome outcome = RunRequest(*fs, request, [&](const EntryHeader& h) {
+        if (request.command == Command::List) {
+            std::printf("%s %12" PRIu64 " %12" PRIu64 "  %04x  L%d  %s%s%s\n", h.methodId, h.originalSize,
+                        h.compressedSize, h.crc, h.level, msg::Printable(h.Path()).c_str(),
+                        h.isSymlink ? " -> " : "", msg::Printable(h.symlinkTarget).c_str());
+        } else {
+            std::printf("OK  %s\n", msg::Printable(h.Path()).c_str());
+        }
+    });
+    if (!outcome.ok) {
+        std::fprintf(stderr, "kavrel-lha: %s\n", outcome.message.c_str());
+        return 1;
+    }
+    if (request.command == Command::Extract || request.command == Command::ExtractWithPaths) {
+        std::printf("%d file(s) extracted, %d entr%s skipped\n", outcome.filesWritten, outcome.entriesSkipped,
+                    outcome.entriesSkipped == 1 ? "y" : "ies");
+    }
+    return 0;
+}

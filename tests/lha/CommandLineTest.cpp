@@ -1,0 +1,84 @@
+// The command line of entry 301 and the name rules.
+#include <gtest/gtest.h>
+
+#include "lha/CommandLine.h"
+#include "lha/SafeName.h"
+
+namespace kavrel::lha {
+namespace {
+
+TEST(CommandLine, ReadsTheUpdateRunsExactFormat) {
+    ParsedCommandLine p;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine("e -mcwC:\\WINDOWS \"D:\\UPDATE\\START12\" \"E:\\Program Files\\App\\sys\\\"", p, error))
+        << error;
+    EXPECT_EQ(p.command, Command::Extract);
+    EXPECT_EQ(p.workFolder, "C:\\WINDOWS");
+    EXPECT_EQ(p.archive, "D:\\UPDATE\\START12");
+    EXPECT_EQ(p.destination, "E:\\Program Files\\App\\sys");
+}
+
+TEST(CommandLine, AcceptsDriveRootsBlanksAndManyBackslashes) {
+    ParsedCommandLine p;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine("e -mcwC:\\windows \"A:BASE\" \"C:\\\\\"", p, error));
+    EXPECT_EQ(p.archive, "A:BASE");
+    EXPECT_EQ(p.destination, "C:\\");
+    ASSERT_TRUE(ParseCommandLine("e -mcwC:\\windows \"F:\\my disk\\DATA\" \"C:\\a b\\\\\\\"", p, error));
+    EXPECT_EQ(p.archive, "F:\\my disk\\DATA");
+    EXPECT_EQ(p.destination, "C:\\a b");
+    ASSERT_TRUE(ParseCommandLine("E -m -c -wC:\\x d.lzh dest", p, error));
+    EXPECT_EQ(p.archive, "d.lzh");
+    EXPECT_EQ(p.destination, "dest");
+    ASSERT_TRUE(ParseCommandLine("x \"a\"", p, error));
+    EXPECT_EQ(p.command, Command::ExtractWithPaths);
+    EXPECT_EQ(p.destination, "");
+}
+
+TEST(CommandLine, KeepsABackslashThatEndsADoubleByteCharacter) {
+    ParsedCommandLine p;
+    std::string error;
+    // "C:\表\" : 表 is 0x95 0x5C
+    ASSERT_TRUE(ParseCommandLine("e -mcwC:\\w \"D:\\A\" \"C:\\\x95\x5C\\\"", p, error));
+    EXPECT_EQ(p.destination, "C:\\\x95\x5C");
+    ASSERT_TRUE(ParseCommandLine("e -mcwC:\\w \"D:\\A\" \"C:\\\x95\x5C\"", p, error));
+    EXPECT_EQ(p.destination, "C:\\\x95\x5C");
+    EXPECT_EQ(StripTrailingSeparators("\\\\"), "\\");
+    EXPECT_EQ(StripTrailingSeparators("C:"), "C:");
+}
+
+TEST(CommandLine, RefusesWhatItCannotDo) {
+    ParsedCommandLine p;
+    std::string error;
+    EXPECT_FALSE(ParseCommandLine("", p, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(ParseCommandLine("a new.lzh file", p, error));
+    EXPECT_FALSE(ParseCommandLine("e -mcwC:\\w", p, error));
+    EXPECT_FALSE(ParseCommandLine("e arc dest file1 file2", p, error));
+    EXPECT_FALSE(ParseCommandLine("e \"\" dest", p, error));
+}
+
+TEST(SafeName, RefusesDevicesDotsColonsAndTrailingDotsOrBlanks) {
+    EXPECT_EQ(CheckComponent("readme.txt"), NameProblem::None);
+    EXPECT_EQ(CheckComponent("表ソ.txt"), NameProblem::None);
+    EXPECT_EQ(CheckComponent(".hidden"), NameProblem::None);
+    EXPECT_EQ(CheckComponent(""), NameProblem::Empty);
+    EXPECT_EQ(CheckComponent("."), NameProblem::DotName);
+    EXPECT_EQ(CheckComponent(".."), NameProblem::DotName);
+    for (const char* d : {"CON", "con", "Nul.txt", "AUX.tar.gz", "prn", "COM1", "lpt9.log", "CONIN$", "conout$",
+                          "NUL .txt", "COM¹"}) {
+        EXPECT_EQ(CheckComponent(d), NameProblem::DeviceName) << d;
+    }
+    EXPECT_EQ(CheckComponent("CONSOLE"), NameProblem::None);
+    EXPECT_EQ(CheckComponent("COM10"), NameProblem::None);
+    EXPECT_EQ(CheckComponent("a:b"), NameProblem::ForbiddenChar);
+    EXPECT_EQ(CheckComponent("C:"), NameProblem::ForbiddenChar);
+    EXPECT_EQ(CheckComponent("a|b"), NameProblem::ForbiddenChar);
+    EXPECT_EQ(CheckComponent("a\x1b]2;x"), NameProblem::ForbiddenChar);
+    EXPECT_EQ(CheckComponent("a*"), NameProblem::ForbiddenChar);
+    EXPECT_EQ(CheckComponent("name."), NameProblem::TrailingDotOrBlank);
+    EXPECT_EQ(CheckComponent("name "), NameProblem::TrailingDotOrBlank);
+}
+
+}  // namespace
+}  // namespace kavrel::lha
