@@ -3,11 +3,13 @@
 #include <map>
 
 #include "checks/FileTypeRegistration.h"
+#include "NumberedSystems.h"
 #include "support/TestPlatform.h"
 
 namespace kavrel {
 namespace {
 
+using test::NumberedSystems;
 using test::TestPlatform;
 
 constexpr const char* kMissing = "<missing>";
@@ -24,20 +26,6 @@ struct RegistrationCase {
     int systemNumber;
     std::string folder = "C:\\PROG\\";
 };
-
-// Names chosen so that the icon name selects the position: "S<n>" at position n.
-UpdateDescription NumberedSystems() {
-    UpdateDescription desc;
-    for (int i = 0; i < kSystemCount; ++i) {
-        std::string& name = desc.m_strSystemName[i];
-        name = "S";
-        name += std::to_string(i + 1);
-        name += '_';
-    }
-    desc.m_strSettingsFile = "pemsoa1.ini";
-    desc.m_nSystemNumber = 9;  // left from an earlier step: replaced
-    return desc;
-}
 
 TEST(RegisterFileType, Cases) {
     const std::string command = "\"C:\\PROG\\main.exe\" \"%1\"";

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "NumberedSystems.h"
 #include "Win32TempFolder.h"
 #include "checks/FileTypeRegistration.h"
 #include "platform/win32/Win32Platform.h"
@@ -96,14 +97,7 @@ TEST_F(RegistrationWin32, Cases) {
         if (c.icon) temp.AddFile(std::string("インストール先\\") + c.icon);
         // As the install-folder check leaves it: a doubled backslash.
         const std::string folder = temp.Path() + "インストール先\\\\";
-        UpdateDescription desc;
-        for (int i = 0; i < kSystemCount; ++i) {
-        std::string& name = desc.m_strSystemName[i];
-        name = "S";
-        name += std::to_string(i + 1);
-        name += '_';
-    }
-        desc.m_nSystemNumber = 9;
+        UpdateDescription desc = test::NumberedSystems();
         RecordingPlatform platform;
 
         RegisterFileType(platform, desc, folder);
