@@ -1,0 +1,105 @@
+// The Win32 message boxes and wait cursor, on real windows (needs a display).
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "platform/win32/Win32Platform.h"
+
+namespace kavrel {
+namespace {
+
+constexpr int kTextId = 0xFFFF;  // the static text of a message box
+constexpr int kIconId = 0x440;   // its icon control
+
+// What a second thread saw of the box before pressing one of its buttons.
+struct SeenBox {
+    bool found = false;
+    std::wstring text;
+    HWND owner = nullptr;
+    bool iconShown = false;
+    std::vector<int> buttons;
+};
+
+SeenBox PressWhenShown(const std::wstring& caption, int button) {
+    SeenBox seen;
+    HWND box = nullptr;
+    for (int i = 0; i < 400 && !box; ++i) {
+        box = ::FindWindowW(L"#32770", caption.c_str());
+        if (!box) ::Sleep(25);
+    }
+    if (!box) return seen;
+    seen.found = true;
+    wchar_t text[256] = {};
+    ::GetDlgItemTextW(box, kTextId, text, 256);
+    seen.text = text;
+    seen.owner = ::GetWindow(box, GW_OWNER);
+    const HWND icon = ::GetDlgItem(box, kIconId);
+    seen.iconShown = icon && ::IsWindowVisible(icon) && ::SendMessageW(icon, STM_GETICON, 0, 0) != 0;
+    for (int id = IDOK; id <= IDNO; ++id) {
+        const HWND b = ::GetDlgItem(box, id);
+        if (b && ::IsWindowVisible(b)) seen.buttons.push_back(id);
+    }
+    ::PostMessageW(::GetDlgItem(box, button), BM_CLICK, 0, 0);
+    return seen;
+}
+
+class Win32UiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner_ = ::CreateWindowExW(0, L"STATIC", L"Kavrel owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(owner_, nullptr);
+        platform.SetOwner(owner_);
+    }
+    void TearDown() override { ::DestroyWindow(owner_); }
+
+    Win32Platform platform;
+    HWND owner_ = nullptr;
+};
+
+struct BoxCase {
+    MessageButtons buttons;
+    int press;
+    MessageAnswer answer;
+    std::vector<int> shown;
+};
+
+TEST_F(Win32UiTest, MessageBoxesCarryTheTextButtonsAndOwner) {
+    const std::vector<BoxCase> cases = {
+        {MessageButtons::Ok, IDOK, MessageAnswer::Ok, {IDOK}},
+        {MessageButtons::OkCancel, IDOK, MessageAnswer::Ok, {IDOK, IDCANCEL}},
+        {MessageButtons::OkCancel, IDCANCEL, MessageAnswer::Cancel, {IDOK, IDCANCEL}},
+    };
+    for (const auto& c : cases) {
+        SeenBox seen;
+        std::thread presser([&] { seen = PressWhenShown(L"確認", c.press); });
+        const MessageAnswer answer = platform.ShowMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認", c.buttons);
+        presser.join();
+        ASSERT_TRUE(seen.found);
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(seen.text, L"2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。");
+        EXPECT_EQ(seen.owner, owner_);
+        EXPECT_FALSE(seen.iconShown);
+        EXPECT_EQ(seen.buttons, c.shown);
+    }
+}
+
+TEST_F(Win32UiTest, NestedWaitCursorsUnwindInOrder) {
+    const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+    const HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
+    ::SetCursor(arrow);
+    {
+        const auto outer = platform.BeginWaitCursor();
+        EXPECT_EQ(::GetCursor(), wait);
+        {
+            const auto inner = platform.BeginWaitCursor();
+            EXPECT_EQ(::GetCursor(), wait);
+        }
+        EXPECT_EQ(::GetCursor(), wait);
+    }
+    EXPECT_EQ(::GetCursor(), arrow);
+}
+
+}  // namespace
+}  // namespace kavrel
