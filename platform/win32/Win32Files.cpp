@@ -93,8 +93,11 @@ bool Win32Platform::Exists(const std::string& path) {
 }
 
 std::unique_ptr<InputFile> Win32Platform::OpenRead(const std::string& path) {
-    UniqueHandle file = Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Shared as the C runtime's fopen shares: a file the installed product holds open
+    // for writing can still be read.
+    UniqueHandle file = Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     return std::make_unique<Win32InputFile>(std::move(file));
 }

@@ -117,8 +117,17 @@ TEST(Win32Files, OpenRead) {
     EXPECT_EQ(file->Read(buffer.data(), 3), 3u);
     EXPECT_EQ(buffer.substr(0, 3), "def");
 
-    // Shared for reading: a second reader is fine while the first is open.
+    // Shared for reading: a second reader is fine while the first is open, and so is a
+    // writer elsewhere (the product may hold its ConfigData.xml open).
     EXPECT_TRUE(platform.OpenRead(temp.Path() + "data.bin"));
+    {
+        const HANDLE writer = CreateFileW(Widen(temp.Path() + "data.bin").c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(platform.OpenRead(temp.Path() + "data.bin"));
+        CloseHandle(writer);
+    }
     EXPECT_FALSE(platform.OpenRead(temp.Path() + "none.bin"));
     EXPECT_FALSE(platform.OpenRead(temp.Path() + "folder"));
 }
