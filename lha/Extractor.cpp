@@ -1,5 +1,6 @@
 #include "lha/Extractor.h"
 
+#include <cstdio>
 #include <ctime>
 #include <vector>
 

@@ -1,0 +1,127 @@
+#include "lha/dll/Win32FileSystem.h"
+
+#include <windows.h>
+
+#include "platform/Text.h"
+
+namespace kavrel::lha {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    const std::u16string w = Utf8ToUtf16(utf8);
+    return std::wstring(w.begin(), w.end());
+}
+
+class Win32Input : public RandomAccess {
+public:
+    Win32Input(HANDLE h, std::uint64_t size) : h_(h), size_(size) {}
+    ~Win32Input() override { CloseHandle(h_); }
+    std::uint64_t Size() const override { return size_; }
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+        auto* p = static_cast<char*>(buffer);
+        while (size > 0) {
+            OVERLAPPED ov{};
+            ov.Offset = static_cast<DWORD>(offset);
+            ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+            DWORD got = 0;
+            if (!ReadFile(h_, p, want, &got, &ov) || got == 0) return false;
+            p += got;
+            size -= got;
+            offset += got;
+        }
+        return true;
+    }
+
+private:
+    HANDLE h_;
+    std::uint64_t size_;
+};
+
+class Win32Output : public OutputFile {
+public:
+    explicit Win32Output(HANDLE h) : h_(h) {}
+    ~Win32Output() override {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    bool Write(const void* data, std::size_t size) override {
+        const auto* p = static_cast<const char*>(data);
+        while (size > 0) {
+            const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+            DWORD done = 0;
+            if (!WriteFile(h_, p, want, &done, nullptr) || done == 0) return false;
+            p += done;
+            size -= done;
+        }
+        return true;
+    }
+    bool Close() override {
+        const HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return CloseHandle(h) != 0;
+    }
+
+private:
+    HANDLE h_;
+};
+
+class Win32FileSystem : public FileSystem {
+public:
+    char Separator() const override { return '\\'; }
+    Kind Stat(const std::string& path) override {
+        const DWORD a = GetFileAttributesW(Wide(path).c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) return Kind::Missing;
+        if (a & FILE_ATTRIBUTE_DIRECTORY) return Kind::Directory;
+        if (a & FILE_ATTRIBUTE_DEVICE) return Kind::Other;
+        return Kind::File;
+    }
+    std::unique_ptr<RandomAccess> OpenRead(const std::string& path) override {
+        const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        LARGE_INTEGER size;
+        if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
+            CloseHandle(h);
+            return nullptr;
+        }
+        return std::make_unique<Win32Input>(h, static_cast<std::uint64_t>(size.QuadPart));
+    }
+    bool MakeDirectory(const std::string& path) override { return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
+    std::unique_ptr<OutputFile> CreateNew(const std::string& path) override {
+        const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<Win32Output>(h);
+    }
+    bool Replace(const std::string& from, const std::string& to) override {
+        const std::wstring target = Wide(to);
+        const DWORD a = GetFileAttributesW(target.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
+            (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
+            SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        return MoveFileExW(Wide(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+    bool Remove(const std::string& path) override {
+        const std::wstring w = Wide(path);
+        SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileW(w.c_str()) != 0;
+    }
+    void SetModificationTime(const std::string& path, std::int64_t unixTime) override {
+        const HANDLE h = CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return;
+        const std::uint64_t t = static_cast<std::uint64_t>(unixTime + 11644473600LL) * 10000000ULL;
+        FILETIME ft;
+        ft.dwLowDateTime = static_cast<DWORD>(t);
+        ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
+        SetFileTime(h, nullptr, nullptr, &ft);
+        CloseHandle(h);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace kavrel::lha
