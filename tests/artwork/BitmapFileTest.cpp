@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "artwork/BitmapFile.h"
 #include "artwork/BitmapBuilder.h"
+#include "support/HostPath.h"
 #include "support/TestPlatform.h"
 
 namespace kavrel {
@@ -268,6 +271,35 @@ TEST(LoadBitmapFile, AColourCountAboveTheDepthIsCappedAndBitsFoundByOffset) {
     EXPECT_EQ(16u, bmp.ColoursUsed());
     EXPECT_EQ(16u, BuildPaletteEntries(bmp.block).size());
     EXPECT_EQ(test::MaskToDepth(s.pixel(3, 1), 4), test::LoadedPixel(bmp, 3, 1));
+}
+
+TEST(LoadBitmapFile, LoadsTheDemoArtwork) {
+    struct Case {
+        const char* name;
+        std::int32_t width, height;
+        std::uint16_t bits;
+        bool table;
+    };
+    const Case cases[] = {{"view.bmp", 640, 480, 24, false},
+                          {"intro.bmp", 64, 64, 8, true},
+                          {"dest.bmp", 64, 64, 8, true},
+                          {"confirm.bmp", 64, 64, 8, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = std::string(KAVREL_SOURCE_DIR) + "/demo/artwork/" + c.name;
+#ifdef _WIN32
+        path = test::HostPath(path);  // the Linux tree, from a Windows test under Wine
+#endif
+        std::ifstream in(path, std::ios::binary);
+        ASSERT_TRUE(in);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        LoadedBitmap bmp;
+        ASSERT_EQ(1, LoadBytes(bytes, bmp));
+        EXPECT_EQ(c.width, bmp.Width());
+        EXPECT_EQ(c.height, bmp.Height());
+        EXPECT_EQ(c.bits, bmp.BitCount());
+        EXPECT_EQ(c.table, !BuildPaletteEntries(bmp.block).empty());
+    }
 }
 
 // --- chunked reading ---------------------------------------------------------------------
