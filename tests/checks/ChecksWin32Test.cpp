@@ -71,6 +71,23 @@ TEST(ChecksWin32, LaterReleaseRefusedBySettingsInZavure) {
     EXPECT_EQ(CheckMainProgram(platform, missing, "pemsoa1.ini"), 0);
 }
 
+TEST(ChecksWin32, LongFolderAndStem) {
+    // Names held whole: a search pattern of ~200 bytes, an icon stem of 82.
+    Win32TempFolder temp;
+    const std::string deep = std::string(60, 'd') + "\\インストール先フォルダ" + std::string(40, 'e');
+    const std::string stem = std::string(80, 's') + "会計";
+    temp.AddFile(deep + "\\main.exe", "MZ");
+    temp.AddFile(deep + "\\" + stem + ".ico");
+    temp.AddFile(deep + "\\ConfigData.xml", "<Version>V8</Version>\n");
+    Win32Platform platform;
+    const UpdateDescription desc = Description("V8");
+    std::string folder = temp.Path() + deep;
+    EXPECT_EQ(CheckInstallFolder(platform, desc, folder, "pemsoa1.ini"), 1);
+    EXPECT_EQ(CheckMainProgram(platform, folder, "pemsoa1.ini"), 1);
+    EXPECT_EQ(CheckVersion(platform, desc, folder), 1);
+    EXPECT_EQ(FindSystemNumber(platform, desc, folder, "pemsoa1.ini"), 4);
+}
+
 TEST(ChecksWin32, FolderNamedMainExePasses) {
     Win32TempFolder temp;
     temp.AddFolder("PROG\\main.exe");
