@@ -47,6 +47,21 @@ public:
     int Available() const { return count_; }
     // The top 64 bits of the stream from here (valid bits first).
     std::uint64_t Window() const { return bits_; }
+    // The reader's state, for a decoder's inner loop that keeps it in registers while it
+    // has at least 8 bytes of buffer left (see DecoderStatic.cpp).
+    struct State {
+        std::uint64_t bits;
+        int count;
+        const std::uint8_t* p;
+        const std::uint8_t* end;
+    };
+    State Export() const { return State{bits_, count_, p_, end_}; }
+    void Import(const State& s) {
+        bits_ = s.bits;
+        count_ = s.count;
+        p_ = s.p;
+        end_ = s.end;
+    }
     // More zero bytes were invented past the end than any valid stream needs.
     bool Exhausted() const { return invented_ > kSlack; }
 

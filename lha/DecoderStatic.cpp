@@ -12,6 +12,7 @@
 #include "lha/DecoderStatic.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "lha/HuffmanTable.h"
 #include "lha/Window.h"
@@ -23,6 +24,8 @@ constexpr int kNC = 510;  // 256 literals + 254 lengths (3..256)
 constexpr int kNT = 19;   // pre-tree symbols
 constexpr int kTBits = 5;
 constexpr int kCBits = 9;
+constexpr int kCPrimaryBits = 12;  // first-level table sizes: 4096 and 256 entries
+constexpr int kPPrimaryBits = 8;
 
 class StaticDecoder {
 public:
@@ -31,8 +34,8 @@ public:
           pbits_(dictionaryBits <= 13 ? 4 : 5),
           reader_(in),
           window_(std::size_t{1} << (np_ - 1), out),
-          cTable_(kNC, 12),
-          pTable_(np_ > kNT ? np_ : kNT, 8) {}
+          cTable_(kNC, kCPrimaryBits),
+          pTable_(np_ > kNT ? np_ : kNT, kPPrimaryBits) {}
 
     DecodeStatus Run(std::uint64_t size);
 
@@ -123,6 +126,14 @@ bool StaticDecoder::ReadBlockHeader() {
 DecodeStatus StaticDecoder::Run(std::uint64_t size) {
     std::uint64_t left = size;
     std::uint32_t blockLeft = 0;
+    const std::uint32_t* const ct = cTable_.Entries();
+    const std::uint32_t* const pt = pTable_.Entries();
+    constexpr int cShift = 64 - kCPrimaryBits;
+    constexpr int pShift = 64 - kPPrimaryBits;
+    constexpr std::uint32_t cSub = (1u << (HuffmanTable::kMaxCodeLength - kCPrimaryBits)) - 1;
+    constexpr std::uint32_t pSub = (1u << (HuffmanTable::kMaxCodeLength - kPPrimaryBits)) - 1;
+    const std::uint32_t np = static_cast<std::uint32_t>(np_);
+    constexpr std::uint32_t kLink = HuffmanTable::kLink;
     while (left > 0) {
         if (blockLeft == 0) {
             reader_.Refill();
@@ -135,7 +146,67 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
         }
         if (!window_.Reserve()) return DecodeStatus::OutputFailed;
         if (reader_.Exhausted()) return DecodeStatus::Corrupt;
-        // One symbol: at most 16 + 16 + 15 bits, so one refill is enough.
+
+        // The inner loop, with the bit reader and the window in locals: it runs while the
+        // input buffer holds 8 bytes and the window has room. One symbol needs at most
+        // 16 + 16 + 15 bits, so one refill per symbol is enough.
+        BitReader::State r = reader_.Export();
+        std::uint8_t* out = window_.Cursor();
+        std::uint8_t* const outLimit = window_.Limit();
+        bool corrupt = false;
+        while (blockLeft > 0 && left > 0 && out < outLimit && r.end - r.p >= 8) {
+            std::uint64_t v;
+            std::memcpy(&v, r.p, 8);
+            r.bits |= __builtin_bswap64(v) >> r.count;
+            r.p += (63 - r.count) >> 3;
+            r.count |= 56;
+            --blockLeft;
+            std::uint32_t e = ct[r.bits >> cShift];
+            if (e & kLink) e = ct[(e & 0xFFFF) + ((r.bits >> 48) & cSub)];
+            int n = static_cast<int>(e >> 16) & 0x1F;
+            r.bits <<= n;
+            r.count -= n;
+            const std::uint32_t c = e & 0xFFFF;
+            if (c < 256) {
+                *out++ = static_cast<std::uint8_t>(c);
+                --left;
+                continue;
+            }
+            if (c >= static_cast<std::uint32_t>(kNC)) {
+                corrupt = true;
+                break;
+            }
+            std::size_t length = c - 253;
+            e = pt[r.bits >> pShift];
+            if (e & kLink) e = pt[(e & 0xFFFF) + ((r.bits >> 48) & pSub)];
+            n = static_cast<int>(e >> 16) & 0x1F;
+            r.bits <<= n;
+            r.count -= n;
+            const std::uint32_t p = e & 0xFFFF;
+            if (p >= np) {
+                corrupt = true;
+                break;
+            }
+            std::size_t distance = p;
+            if (p > 1) {
+                const int extra = static_cast<int>(p - 1);
+                distance = (std::size_t{1} << extra) + static_cast<std::size_t>(r.bits >> (64 - extra));
+                r.bits <<= extra;
+                r.count -= extra;
+            }
+            ++distance;
+            if (length > left) length = static_cast<std::size_t>(left);
+            Window::CopyMatch(out, distance, length);
+            out += length;
+            left -= length;
+        }
+        reader_.Import(r);
+        window_.SetCursor(out);
+        if (corrupt) return DecodeStatus::Corrupt;
+        if (blockLeft == 0 || left == 0 || out >= outLimit) continue;
+
+        // Near the end of the input buffer: one symbol through the reader, which refills it
+        // (or invents zeros past the end of the data, counted by Exhausted()).
         reader_.Refill();
         --blockLeft;
         const std::uint32_t c = cTable_.Decode(reader_);
@@ -147,7 +218,7 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
         if (c >= static_cast<std::uint32_t>(kNC)) return DecodeStatus::Corrupt;
         std::size_t length = c - 253;
         const std::uint32_t p = pTable_.Decode(reader_);
-        if (p >= static_cast<std::uint32_t>(np_)) return DecodeStatus::Corrupt;
+        if (p >= np) return DecodeStatus::Corrupt;
         std::size_t distance = p;
         if (p > 1) distance = (std::size_t{1} << (p - 1)) + reader_.Get(static_cast<int>(p - 1));
         ++distance;

@@ -34,8 +34,14 @@ public:
         return e & 0xFFFF;
     }
 
-private:
+    // For inlined decoding (DecoderStatic.cpp): entry = symbol | length << 16, or a link
+    // (kLink | offset of a second-level table indexed by the next 16-primaryBits bits).
     static constexpr std::uint32_t kLink = 0x80000000u;
+    const std::uint32_t* Entries() const { return entries_.data(); }
+    int PrimaryBits() const { return primaryBits_; }
+    std::uint32_t SubMask() const { return subMask_; }
+
+private:
     int maxSymbols_;
     int primaryBits_;
     std::uint32_t subMask_;

@@ -18,7 +18,7 @@ public:
 
     Window(std::size_t history, Sink& sink, std::size_t run = 0)
         : history_(history),
-          run_(run ? run : (history * 3 > (192u << 10) ? history * 3 : (192u << 10))),
+          run_(run ? run : (history * 4 > (256u << 10) ? history * 4 : (256u << 10))),
           buffer_(new std::uint8_t[history_ + run_ + kMaxMatch + 16]),
           sink_(sink) {
         std::memset(buffer_.get(), ' ', history_);
@@ -30,12 +30,20 @@ public:
     bool Reserve() { return pos_ < limit_ || Flush(); }
     void Put(std::uint8_t byte) { buffer_[pos_++] = byte; }
     // Copies `length` (<= kMaxMatch) bytes from `distance` (1..history) back.
+    // Eight at a time when the distance allows; may write up to 7 bytes past the end
+    // (slack in the buffer).
     void Copy(std::size_t distance, std::size_t length) {
-        std::uint8_t* d = buffer_.get() + pos_;
-        const std::uint8_t* s = d - distance;
+        CopyMatch(buffer_.get() + pos_, distance, length);
         pos_ += length;
+    }
+    // Direct access for inlined decoding: the next byte goes to Cursor(); a literal or
+    // match may start anywhere below Limit().
+    std::uint8_t* Cursor() { return buffer_.get() + pos_; }
+    std::uint8_t* Limit() { return buffer_.get() + limit_; }
+    void SetCursor(std::uint8_t* cursor) { pos_ = static_cast<std::size_t>(cursor - buffer_.get()); }
+    static void CopyMatch(std::uint8_t* d, std::size_t distance, std::size_t length) {
+        const std::uint8_t* s = d - distance;
         if (distance >= 8) {
-            // Eight at a time; may write up to 7 bytes past the end (slack in the buffer).
             for (std::size_t i = 0; i < length; i += 8) std::memcpy(d + i, s + i, 8);
         } else if (distance == 1) {
             std::memset(d, *s, length);
