@@ -31,7 +31,7 @@ Method MethodFromId(const char id[5]) {
     static const Known kKnown[] = {
         {"-lh0-", Method::Stored}, {"-lz4-", Method::Stored}, {"-pm0-", Method::Stored},
         {"-lhd-", Method::Directory}, {"-lh1-", Method::Lh1}, {"-lh4-", Method::Lh4},
-        {"-lh5-", Method::Lh5}, {"-lh6-", Method::Lh6}, {"-lh7-", Method::Lh7},
+        {"-lh5-", Method::Lh5}, {"-lh6-", Method::Lh6}, {"-lh7-", Method::Lh7}, {"-lhx-", Method::Lhx},
         {"-lzs-", Method::Lzs}, {"-lz5-", Method::Lz5},
     };
     for (const Known& k : kKnown) {
@@ -49,6 +49,7 @@ DecodeStatus Decode(Method method, ByteSource& in, std::uint64_t size, Sink& out
     case Method::Lh5: return DecodeStatic(13, in, size, out);
     case Method::Lh6: return DecodeStatic(15, in, size, out);
     case Method::Lh7: return DecodeStatic(16, in, size, out);
+    case Method::Lhx: return DecodeStatic(19, in, size, out);
     case Method::Lzs: return DecodeLzs(in, size, out);
     case Method::Lz5: return DecodeLz5(in, size, out);
     case Method::Unknown: break;

@@ -20,6 +20,7 @@ enum class Method {
     Lh5,        // 8 KiB
     Lh6,        // 32 KiB
     Lh7,        // 64 KiB
+    Lhx,        // UNLHA32's extension: the same coding, position codes for a 512 KiB window
     Lzs,        // LArc, 2 KiB
     Lz5,        // LArc, 4 KiB
 };

@@ -18,7 +18,7 @@ public:
 
     Window(std::size_t history, Sink& sink, std::size_t run = 0)
         : history_(history),
-          run_(run ? run : (history * 4 > (256u << 10) ? history * 4 : (256u << 10))),
+          run_(run ? run : (256u << 10)),
           buffer_(new std::uint8_t[history_ + run_ + kMaxMatch + 16]),
           sink_(sink) {
         std::memset(buffer_.get(), ' ', history_);

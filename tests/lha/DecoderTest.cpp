@@ -131,7 +131,8 @@ TEST(Decoders, StopAtTheDeclaredLengthWhateverTheStreamPromises) {
 TEST(Decoders, RefuseGarbageWithoutCrashing) {
     std::string garbage;
     for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 2654435761u) >> 13);
-    for (Method m : {Method::Lh1, Method::Lh4, Method::Lh5, Method::Lh6, Method::Lh7, Method::Lzs, Method::Lz5}) {
+    for (Method m : {Method::Lh1, Method::Lh4, Method::Lh5, Method::Lh6, Method::Lh7, Method::Lhx, Method::Lzs,
+                     Method::Lz5}) {
         std::string out;
         const DecodeStatus st = DecodeString(m, garbage, 1 << 20, out);
         EXPECT_LE(out.size(), 1u << 20);

@@ -64,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++data;
     --size;
     static const Method kMethods[] = {Method::Stored, Method::Lh1, Method::Lh4, Method::Lh5,
-                                      Method::Lh6,    Method::Lh7, Method::Lzs, Method::Lz5};
-    switch (mode % 12) {
+                                      Method::Lh6,    Method::Lh7, Method::Lzs, Method::Lz5, Method::Lhx};
+    switch (mode % 13) {
     case 0: case 1: case 2:
         FuzzArchive(data, size);
         break;
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     default:
-        FuzzDecoder(kMethods[(mode % 12) - 4], data, size);
+        FuzzDecoder(kMethods[(mode % 13) - 4], data, size);
         break;
     }
     return 0;
