@@ -99,6 +99,16 @@ void ApplyExtendedHeader(EntryHeader& header, std::uint8_t type, const std::uint
     case 0x40:
         if (size >= 1) header.dosAttribute = data[0];
         break;
+    case 0x41:
+        // Windows creation, modification and access times (FILETIME, 100 ns since 1601)
+        if (size >= 24) {
+            const std::uint64_t modified = Le64(data + 8);
+            if (modified >= 116444736000000000ull) {
+                header.unixTime = static_cast<std::int64_t>((modified - 116444736000000000ull) / 10000000ull);
+                header.hasUnixTime = true;
+            }
+        }
+        break;
     case 0x42:
         if (size >= 16) {
             header.compressedSize = Le64(data);

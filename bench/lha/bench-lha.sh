@@ -8,7 +8,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build/lha-native}"
-tool="$build/lha/kavrel-lha"
+tool="$build/lha/tool/kavrel-lha"
 work="$root/build/lha-bench"
 runs="${RUNS:-3}"
 [ -x "$tool" ] || { echo "no kavrel-lha at $tool (build the target kavrel-lha)" >&2; exit 1; }
