@@ -1,11 +1,11 @@
 #include "description/InfoFile.h"
 
 #include <array>
-#include <climits>
 #include <cstddef>
 #include <memory>
 #include <string_view>
 
+#include "description/TextNumber.h"
 #include "platform/Text.h"
 #include "platform/TextReader.h"
 
@@ -16,7 +16,7 @@ constexpr int kFixedLines = 41;
 constexpr int kTabPasses = 100;
 // Real lines are a few hundred bytes; a cap keeps memory bounded for a file that is one
 // endless line. The start of the line is kept.
-constexpr std::size_t kMaxLineBytes = 256 * 1024;
+constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
 // One line as the C runtime's string functions see it: a NUL ends the text.
 bool ReadTextLine(TextReader& reader, std::string& line) {
@@ -42,24 +42,6 @@ void ScanItemLine(std::string_view line, std::array<std::string, 4>& fields) {
         fields[i].assign(line.substr(pos, end - pos));
         pos = end;
     }
-}
-
-// atoi as the C runtime reads the item numbers: leading blanks, a sign, digits up to the
-// first other character; 0 when there are none. Out-of-range values are clamped rather
-// than left undefined.
-int ItemNumber(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    // Accumulate negatively so that INT_MIN itself fits.
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 - (text[i] - '0');
-        if (value < INT_MIN) return negative ? INT_MIN : INT_MAX;
-    }
-    if (!negative) return value < -static_cast<long long>(INT_MAX) ? INT_MAX : static_cast<int>(-value);
-    return static_cast<int>(value);
 }
 
 std::unique_ptr<InputFile> OpenInfoFile(Platform& platform, const std::string& sourceFolder) {
@@ -118,8 +100,8 @@ int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDesc
     while (desc.m_nItemCount < kMaxItems && ReadTextLine(reader, line)) {
         ScanItemLine(line, fields);
         const int n = desc.m_nItemCount;
-        desc.m_nItemDisk[n] = ItemNumber(fields[0]);
-        desc.m_nItemKind[n] = ItemNumber(fields[1]);
+        desc.m_nItemDisk[n] = AtoiLike(fields[0]);
+        desc.m_nItemKind[n] = AtoiLike(fields[1]);
         std::string name = fields[2];
         Cp932UpperCase(name);
         desc.m_strItemName[n] = Cp932ToUtf8(name);

@@ -2,7 +2,7 @@
 
 #include "res/resource.h"
 #include "wizard/PageArtwork.h"
-#include "wizard/TextNumber.h"
+#include "description/TextNumber.h"
 
 namespace kavrel {
 

@@ -2,7 +2,7 @@
 
 #include "support/TestPlatform.h"
 #include "wizard/FolderCollection.h"
-#include "wizard/TextNumber.h"
+#include "description/TextNumber.h"
 
 namespace kavrel {
 namespace {

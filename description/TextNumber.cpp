@@ -1,4 +1,4 @@
-#include "wizard/TextNumber.h"
+#include "description/TextNumber.h"
 
 #include <climits>
 

@@ -1,4 +1,4 @@
-// atoi as the C runtime reads numbers in info.txt: leading blanks, an optional sign,
+// atoi as the C runtime reads the numbers of info.txt: leading blanks, an optional sign,
 // digits up to the first non-digit; 0 when there are none. Saturates instead of
 // overflowing.
 #pragma once
