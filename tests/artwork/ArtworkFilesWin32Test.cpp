@@ -88,6 +88,8 @@ TEST(DrawBitmapFileWin32, ReadsTheFileAfreshOnEveryPaint) {
     file.Write(Plain(0x0000FF, 8));
     EXPECT_EQ(1, DrawBitmapFile(platform, canvas.dc(), rect, file.Path(), SRCCOPY));
     EXPECT_EQ(RGB(0, 0, 255), GetPixel(canvas.dc(), 10, 5));
+    // The picture's own palette was selected for the transfer only.
+    EXPECT_EQ(GetStockObject(DEFAULT_PALETTE), GetCurrentObject(canvas.dc(), OBJ_PAL));
 
     // One byte short: nothing drawn, the blue stays.
     const std::string red = Plain(0xFF0000, 24);

@@ -129,12 +129,17 @@ void PumpUntilIdle() {
 class PaintTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        background_ = CreateSolidBrush(kBackground);
         WNDCLASSW wc{};
         wc.lpfnWndProc = TestWindowProc;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = CreateSolidBrush(kBackground);
+        wc.hbrBackground = background_;
         wc.lpszClassName = L"KavrelArtworkTest";
         RegisterClassW(&wc);
+    }
+    static void TearDownTestSuite() {
+        UnregisterClassW(L"KavrelArtworkTest", GetModuleHandleW(nullptr));
+        DeleteObject(background_);
     }
 
     // A topmost, uncovered window of `cx` x `cy` client pixels; with `frame`, a 40 x 40
@@ -168,6 +173,7 @@ protected:
         PumpUntilIdle();
     }
 
+    static inline HBRUSH background_ = nullptr;
     Painter painter_;
     HWND window_ = nullptr;
     HWND frame_ = nullptr;
@@ -254,30 +260,6 @@ TEST_F(PaintTest, ViewShowsThePictureOverItsWholeClientArea) {
     Repaint();
     const Capture empty = CaptureClient(window_);
     EXPECT_EQ(0, empty.CountOther(0, 0, empty.width, empty.height, kBackground));
-}
-
-// --- the painter on a memory device context ---------------------------------------------
-
-TEST(DrawBitmapFile, ResultTellsWhetherTheFileWasUsed) {
-    test::TestPlatform platform;
-    platform.AddFile("D:\\a.bmp", RedBlue(24));
-    platform.AddFile("D:\\b.bmp", RedBlue(24).substr(0, 6053));
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP target = CreateCompatibleBitmap(screen, 20, 10);
-    HGDIOBJ old = SelectObject(dc, target);
-    const RECT rect{0, 0, 20, 10};
-    EXPECT_EQ(1, DrawBitmapFile(platform, dc, rect, "D:\\a.bmp", SRCCOPY));
-    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 0, 0));
-    EXPECT_EQ(RGB(0, 0, 255), GetPixel(dc, 19, 9));
-    EXPECT_EQ(0, DrawBitmapFile(platform, dc, rect, "D:\\b.bmp", SRCCOPY));
-    EXPECT_EQ(0, DrawBitmapFile(platform, dc, rect, "D:\\missing.bmp", SRCCOPY));
-    // The device context keeps the palette it had.
-    EXPECT_EQ(GetStockObject(DEFAULT_PALETTE), GetCurrentObject(dc, OBJ_PAL));
-    SelectObject(dc, old);
-    DeleteObject(target);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
 }
 
 TEST(CreateBitmapPalette, OneEntryPerColourOrTheStockPalette) {
