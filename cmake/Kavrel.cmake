@@ -10,7 +10,7 @@ function(kavrel_test name)
   target_compile_definitions(${name} PRIVATE
     KAVREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KAVREL_SHARED_DIR="${KAVREL_SHARED_DIR}"
     KAVREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
     PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
 endfunction()
 
