@@ -67,7 +67,7 @@ private:
 };
 
 std::string Plain(std::uint32_t rgb, std::uint16_t bits) {
-    test::BitmapSpec s;
+    test::BitmapShape s;
     s.width = 70;  // 70 x 200 x 24 bits: 42,400 bytes of pixels, two chunks
     s.height = 200;
     s.bitCount = bits;

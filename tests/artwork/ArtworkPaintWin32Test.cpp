@@ -22,7 +22,7 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 
 // 100 x 50, left half red, right half blue, in any of the supported layouts.
 std::string RedBlue(std::uint16_t bits, bool topDown = false, std::uint32_t compression = 0) {
-    test::BitmapSpec s;
+    test::BitmapShape s;
     s.width = 100;
     s.height = topDown ? -50 : 50;
     s.bitCount = bits;
@@ -271,7 +271,7 @@ TEST(CreateBitmapPalette, OneEntryPerColourOrTheStockPalette) {
     const Case cases[] = {{8, 0, 256}, {8, 16, 16}, {1, 0, 2}, {4, 0, 16}, {24, 0, 0}, {32, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bits * 1000 + c.clrUsed);
-        test::BitmapSpec s;
+        test::BitmapShape s;
         s.bitCount = c.bits;
         s.clrUsed = c.clrUsed;
         LoadedBitmap bmp;

@@ -11,7 +11,7 @@
 
 namespace kavrel::test {
 
-struct BitmapSpec {
+struct BitmapShape {
     std::int32_t width = 4;
     std::int32_t height = 2;  // negative: rows stored top-down
     std::uint16_t bitCount = 24;
@@ -77,7 +77,7 @@ inline void PutPixel(std::uint8_t* row, int x, std::uint16_t bitCount, std::uint
     }
 }
 
-// Reads one pixel value back (same meaning as BitmapSpec::pixel, masked to the depth).
+// Reads one pixel value back (same meaning as BitmapShape::pixel, masked to the depth).
 inline std::uint32_t GetPixel(const std::uint8_t* row, int x, std::uint16_t bitCount) {
     switch (bitCount) {
     case 1:
@@ -101,47 +101,47 @@ inline std::uint32_t MaskToDepth(std::uint32_t v, std::uint16_t bitCount) {
     return bitCount >= 32 ? v : v & ((1u << bitCount) - 1);
 }
 
-inline std::string BuildBitmap(const BitmapSpec& spec) {
-    const std::int64_t fullTable = spec.bitCount <= 8 ? (1 << spec.bitCount) : 0;
-    const std::int64_t entries = spec.tableEntries >= 0 ? spec.tableEntries
-                                 : spec.clrUsed != 0 ? spec.clrUsed
+inline std::string BuildBitmap(const BitmapShape& shape) {
+    const std::int64_t fullTable = shape.bitCount <= 8 ? (1 << shape.bitCount) : 0;
+    const std::int64_t entries = shape.tableEntries >= 0 ? shape.tableEntries
+                                 : shape.clrUsed != 0 ? shape.clrUsed
                                                      : fullTable;
-    const bool masksAfter = !spec.masks.empty() && spec.headerSize == 40;
-    const std::size_t headerBytes = std::max<std::uint32_t>(spec.headerSize, 40);
-    const std::size_t tablePos = 14 + headerBytes + (masksAfter ? 4 * spec.masks.size() : 0);
-    const std::size_t bitsPos = tablePos + 4 * static_cast<std::size_t>(entries) + spec.gap;
-    const std::uint32_t rowBytes = RowBytes(spec.width, spec.bitCount);
-    const std::int32_t rows = spec.height < 0 ? -spec.height : spec.height;
+    const bool masksAfter = !shape.masks.empty() && shape.headerSize == 40;
+    const std::size_t headerBytes = std::max<std::uint32_t>(shape.headerSize, 40);
+    const std::size_t tablePos = 14 + headerBytes + (masksAfter ? 4 * shape.masks.size() : 0);
+    const std::size_t bitsPos = tablePos + 4 * static_cast<std::size_t>(entries) + shape.gap;
+    const std::uint32_t rowBytes = RowBytes(shape.width, shape.bitCount);
+    const std::int32_t rows = shape.height < 0 ? -shape.height : shape.height;
 
     std::string file(bitsPos + static_cast<std::size_t>(rowBytes) * rows, '\0');
     file[0] = 'B';
     file[1] = 'M';
     PutU32(file, 2, static_cast<std::uint32_t>(file.size()));
-    const std::uint32_t offBits = spec.zeroOffBits ? 0
-                                  : spec.offBits >= 0 ? static_cast<std::uint32_t>(spec.offBits)
+    const std::uint32_t offBits = shape.zeroOffBits ? 0
+                                  : shape.offBits >= 0 ? static_cast<std::uint32_t>(shape.offBits)
                                                       : static_cast<std::uint32_t>(bitsPos);
     PutU32(file, 10, offBits);
-    PutU32(file, 14, spec.headerSize);
-    PutU32(file, 18, static_cast<std::uint32_t>(spec.width));
-    PutU32(file, 22, static_cast<std::uint32_t>(spec.height));
+    PutU32(file, 14, shape.headerSize);
+    PutU32(file, 18, static_cast<std::uint32_t>(shape.width));
+    PutU32(file, 22, static_cast<std::uint32_t>(shape.height));
     PutU16(file, 26, 1);
-    PutU16(file, 28, spec.bitCount);
-    PutU32(file, 30, spec.compression);
-    PutU32(file, 34, spec.sizeImage);
-    PutU32(file, 46, spec.clrUsed);
-    for (std::size_t i = 0; i < spec.masks.size(); ++i) PutU32(file, 54 + 4 * i, spec.masks[i]);
+    PutU16(file, 28, shape.bitCount);
+    PutU32(file, 30, shape.compression);
+    PutU32(file, 34, shape.sizeImage);
+    PutU32(file, 46, shape.clrUsed);
+    for (std::size_t i = 0; i < shape.masks.size(); ++i) PutU32(file, 54 + 4 * i, shape.masks[i]);
     for (std::int64_t i = 0; i < entries; ++i) {
-        const std::uint32_t c = spec.colour(static_cast<int>(i));
+        const std::uint32_t c = shape.colour(static_cast<int>(i));
         PutU32(file, tablePos + 4 * static_cast<std::size_t>(i), c & 0xFFFFFF);  // B, G, R, 0
     }
     for (std::int32_t y = 0; y < rows; ++y) {
         // bottom-up files store the bottom row first
-        const std::int32_t stored = spec.height < 0 ? y : rows - 1 - y;
+        const std::int32_t stored = shape.height < 0 ? y : rows - 1 - y;
         auto* row = reinterpret_cast<std::uint8_t*>(file.data()) + bitsPos +
                     static_cast<std::size_t>(stored) * rowBytes;
-        for (int x = 0; x < spec.width; ++x) PutPixel(row, x, spec.bitCount, spec.pixel(x, y));
+        for (int x = 0; x < shape.width; ++x) PutPixel(row, x, shape.bitCount, shape.pixel(x, y));
     }
-    file.resize(file.size() - std::min(spec.truncate, file.size()));
+    file.resize(file.size() - std::min(shape.truncate, file.size()));
     return file;
 }
 

@@ -12,7 +12,7 @@
 namespace kavrel {
 namespace {
 
-using test::BitmapSpec;
+using test::BitmapShape;
 using test::BuildBitmap;
 
 constexpr const char* kPath = "D:\\art\\pic.bmp";
@@ -27,13 +27,13 @@ int LoadBytes(const std::string& bytes, LoadedBitmap& out) {
 
 struct LoadCase {
     const char* name;
-    BitmapSpec spec;
+    BitmapShape shape;
     std::uint32_t colours;  // entries expected in the block's table (and the palette)
     bool masks = false;     // the block holds three masks instead of a table
 };
 
-BitmapSpec Spec(std::uint16_t bits, std::int32_t w, std::int32_t h) {
-    BitmapSpec s;
+BitmapShape Shape(std::uint16_t bits, std::int32_t w, std::int32_t h) {
+    BitmapShape s;
     s.bitCount = bits;
     s.width = w;
     s.height = h;
@@ -42,25 +42,25 @@ BitmapSpec Spec(std::uint16_t bits, std::int32_t w, std::int32_t h) {
 
 std::vector<LoadCase> LoadCases() {
     std::vector<LoadCase> cases;
-    cases.push_back({"1-bit, full table", Spec(1, 13, 5), 2});
-    cases.push_back({"4-bit, full table", Spec(4, 9, 7), 16});
-    cases.push_back({"8-bit, biClrUsed 0 gives 256", Spec(8, 10, 3), 256});
+    cases.push_back({"1-bit, full table", Shape(1, 13, 5), 2});
+    cases.push_back({"4-bit, full table", Shape(4, 9, 7), 16});
+    cases.push_back({"8-bit, biClrUsed 0 gives 256", Shape(8, 10, 3), 256});
     {
-        BitmapSpec s = Spec(8, 10, 3);
+        BitmapShape s = Shape(8, 10, 3);
         s.clrUsed = 16;
         s.pixel = [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 16); };
         cases.push_back({"8-bit, biClrUsed 16", s, 16});
     }
-    cases.push_back({"24-bit, no table", Spec(24, 5, 4), 0});
+    cases.push_back({"24-bit, no table", Shape(24, 5, 4), 0});
     {
-        BitmapSpec s = Spec(24, 5, 4);
+        BitmapShape s = Shape(24, 5, 4);
         s.clrUsed = 16;
         cases.push_back({"24-bit with an optional table", s, 16});
     }
-    cases.push_back({"16-bit RGB", Spec(16, 7, 3), 0});
-    cases.push_back({"32-bit RGB", Spec(32, 3, 3), 0});
+    cases.push_back({"16-bit RGB", Shape(16, 7, 3), 0});
+    cases.push_back({"32-bit RGB", Shape(32, 3, 3), 0});
     {
-        BitmapSpec s = Spec(16, 5, 2);
+        BitmapShape s = Shape(16, 5, 2);
         s.compression = kCompressionBitFields;
         s.masks = {0xF800, 0x07E0, 0x001F};
         cases.push_back({"16-bit bit fields after a 40-byte header", s, 0, true});
@@ -68,7 +68,7 @@ std::vector<LoadCase> LoadCases() {
         cases.push_back({"16-bit bit fields, bfOffBits 0: bits after the masks", s, 0, true});
     }
     {
-        BitmapSpec s = Spec(32, 3, -4);
+        BitmapShape s = Shape(32, 3, -4);
         s.compression = kCompressionBitFields;
         s.headerSize = 124;
         s.masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
@@ -76,12 +76,12 @@ std::vector<LoadCase> LoadCases() {
         cases.push_back({"32-bit bit fields in a V5 header, top-down", s, 0, true});
     }
     {
-        BitmapSpec s = Spec(8, 6, 6);
+        BitmapShape s = Shape(8, 6, 6);
         s.headerSize = 108;
         cases.push_back({"8-bit with a V4 header: table read behind it", s, 256});
     }
     {
-        BitmapSpec s = Spec(8, 6, 6);
+        BitmapShape s = Shape(8, 6, 6);
         s.headerSize = 124;
         s.clrUsed = 20;
         s.zeroOffBits = true;
@@ -89,40 +89,40 @@ std::vector<LoadCase> LoadCases() {
         cases.push_back({"8-bit, V5 header, bfOffBits 0", s, 20});
     }
     {
-        BitmapSpec s = Spec(8, 5, 3);
+        BitmapShape s = Shape(8, 5, 3);
         s.zeroOffBits = true;
         cases.push_back({"8-bit, bfOffBits 0: bits right after the table", s, 256});
     }
     {
-        BitmapSpec s = Spec(24, 5, 3);
+        BitmapShape s = Shape(24, 5, 3);
         s.zeroOffBits = true;
         cases.push_back({"24-bit, bfOffBits 0: bits right after the header", s, 0});
     }
     {
-        BitmapSpec s = Spec(4, 5, 3);
+        BitmapShape s = Shape(4, 5, 3);
         s.gap = 10;
         cases.push_back({"bits found through bfOffBits past a gap", s, 16});
     }
-    cases.push_back({"8-bit top-down", Spec(8, 9, -5), 256});
-    cases.push_back({"24-bit top-down", Spec(24, 9, -5), 0});
-    cases.push_back({"1-bit top-down, odd width", Spec(1, 33, -3), 2});
+    cases.push_back({"8-bit top-down", Shape(8, 9, -5), 256});
+    cases.push_back({"24-bit top-down", Shape(24, 9, -5), 0});
+    cases.push_back({"1-bit top-down, odd width", Shape(1, 33, -3), 2});
     {
-        BitmapSpec s = Spec(8, 4, 2);
+        BitmapShape s = Shape(8, 4, 2);
         s.clrUsed = 300;
         s.zeroOffBits = true;
         cases.push_back({"8-bit claiming 300 colours keeps 256", s, 256});
     }
     {
-        BitmapSpec s = Spec(24, 200, 100);  // 60000 bytes of pixels
+        BitmapShape s = Shape(24, 200, 100);  // 60000 bytes of pixels
         cases.push_back({"pixel area above 32 KiB", s, 0});
     }
     {
-        BitmapSpec s = Spec(24, 6, 2);
+        BitmapShape s = Shape(24, 6, 2);
         s.sizeImage = 0xFFFFFFF0;
         cases.push_back({"biSizeImage far too large is not trusted", s, 0});
     }
     {
-        BitmapSpec s = Spec(24, 6, 2);
+        BitmapShape s = Shape(24, 6, 2);
         s.sizeImage = 1;
         cases.push_back({"biSizeImage too small is not trusted", s, 0});
     }
@@ -132,29 +132,29 @@ std::vector<LoadCase> LoadCases() {
 TEST(LoadBitmapFile, LoadsSupportedFormatsIntoAPackedBlock) {
     for (const LoadCase& c : LoadCases()) {
         SCOPED_TRACE(c.name);
-        const BitmapSpec& spec = c.spec;
+        const BitmapShape& shape = c.shape;
         LoadedBitmap bmp;
-        ASSERT_EQ(1, LoadBytes(BuildBitmap(spec), bmp));
+        ASSERT_EQ(1, LoadBytes(BuildBitmap(shape), bmp));
 
-        const std::int32_t rows = spec.height < 0 ? -spec.height : spec.height;
-        const std::uint32_t image = test::RowBytes(spec.width, spec.bitCount) * rows;
+        const std::int32_t rows = shape.height < 0 ? -shape.height : shape.height;
+        const std::uint32_t image = test::RowBytes(shape.width, shape.bitCount) * rows;
         EXPECT_EQ(40u, ReadU32(bmp.block, 0));
-        EXPECT_EQ(spec.width, bmp.Width());
+        EXPECT_EQ(shape.width, bmp.Width());
         EXPECT_EQ(rows, bmp.Height());
-        EXPECT_EQ(spec.bitCount, bmp.BitCount());
-        EXPECT_EQ(spec.compression, bmp.Compression());
+        EXPECT_EQ(shape.bitCount, bmp.BitCount());
+        EXPECT_EQ(shape.compression, bmp.Compression());
         EXPECT_EQ(c.colours, bmp.ColoursUsed());
         EXPECT_EQ(image, bmp.SizeImage());
         EXPECT_EQ(40u + (c.masks ? 12u : 4u * c.colours), bmp.bitsOffset);
         EXPECT_EQ(bmp.bitsOffset + image, bmp.block.size());
 
-        for (std::size_t i = 0; i < c.masks * spec.masks.size() && i < 3; ++i) {
-            EXPECT_EQ(spec.masks[i], ReadU32(bmp.block, 40 + 4 * i));
+        for (std::size_t i = 0; i < c.masks * shape.masks.size() && i < 3; ++i) {
+            EXPECT_EQ(shape.masks[i], ReadU32(bmp.block, 40 + 4 * i));
         }
         const auto palette = BuildPaletteEntries(bmp.block);
         ASSERT_EQ(c.colours, palette.size());
         for (std::uint32_t i = 0; i < c.colours; ++i) {
-            const std::uint32_t rgb = spec.colour(static_cast<int>(i));
+            const std::uint32_t rgb = shape.colour(static_cast<int>(i));
             EXPECT_EQ(rgb >> 16 & 0xFF, palette[i].red) << i;
             EXPECT_EQ(rgb >> 8 & 0xFF, palette[i].green) << i;
             EXPECT_EQ(rgb & 0xFF, palette[i].blue) << i;
@@ -163,9 +163,9 @@ TEST(LoadBitmapFile, LoadsSupportedFormatsIntoAPackedBlock) {
         // Every pixel where it belongs, whichever way the file stored its rows.
         int wrong = 0;
         for (int y = 0; y < rows; ++y) {
-            for (int x = 0; x < spec.width; ++x) {
+            for (int x = 0; x < shape.width; ++x) {
                 wrong += test::LoadedPixel(bmp, x, y) !=
-                         test::MaskToDepth(spec.pixel(x, y), spec.bitCount);
+                         test::MaskToDepth(shape.pixel(x, y), shape.bitCount);
             }
         }
         EXPECT_EQ(0, wrong);
@@ -179,8 +179,8 @@ struct RefuseCase {
     std::string bytes;
 };
 
-std::string Built(const std::function<void(BitmapSpec&)>& change) {
-    BitmapSpec s = Spec(8, 8, 4);
+std::string Built(const std::function<void(BitmapShape&)>& change) {
+    BitmapShape s = Shape(8, 8, 4);
     change(s);
     return BuildBitmap(s);
 }
@@ -191,48 +191,48 @@ std::string Patched(std::string bytes, std::size_t at, std::uint32_t value) {
 }
 
 std::vector<RefuseCase> RefuseCases() {
-    const std::string good = Built([](BitmapSpec&) {});
+    const std::string good = Built([](BitmapShape&) {});
     std::vector<RefuseCase> cases = {
         {"empty file", ""},
         {"not a bitmap", "MZ\x90\0\3\0\0\0\4\0\0\0\xff\xff\0\0" + std::string(100, 'x')},
         {"letters in the wrong order", "MB" + good.substr(2)},
         {"file header only", good.substr(0, 14)},
         {"info header cut short", good.substr(0, 53)},
-        {"pixel area one byte short", Built([](BitmapSpec& s) { s.truncate = 1; })},
+        {"pixel area one byte short", Built([](BitmapShape& s) { s.truncate = 1; })},
         {"24-bit pixel area one byte short",
-         Built([](BitmapSpec& s) { s.bitCount = 24; s.truncate = 1; })},
-        {"core header (12 bytes)", Built([](BitmapSpec& s) { s.headerSize = 12; })},
-        {"header of 16 bytes", Built([](BitmapSpec& s) { s.headerSize = 16; })},
-        {"header of 5000 bytes", Built([](BitmapSpec& s) { s.headerSize = 5000; })},
+         Built([](BitmapShape& s) { s.bitCount = 24; s.truncate = 1; })},
+        {"core header (12 bytes)", Built([](BitmapShape& s) { s.headerSize = 12; })},
+        {"header of 16 bytes", Built([](BitmapShape& s) { s.headerSize = 16; })},
+        {"header of 5000 bytes", Built([](BitmapShape& s) { s.headerSize = 5000; })},
         {"header size 0xFFFFFFFF", Patched(good, 14, 0xFFFFFFFF)},
-        {"width 0", Built([](BitmapSpec& s) { s.width = 0; })},
+        {"width 0", Built([](BitmapShape& s) { s.width = 0; })},
         {"negative width", Patched(good, 18, static_cast<std::uint32_t>(-8))},
         {"height 0", Patched(good, 22, 0)},
         {"height INT_MIN", Patched(good, 22, 0x80000000)},
         {"width 65536", Patched(good, 18, 65536)},
         {"height -65536", Patched(good, 22, static_cast<std::uint32_t>(-65536))},
         {"area beyond the cap", Patched(Patched(good, 18, 65535), 22, 65535)},
-        {"bit count 0", Built([](BitmapSpec& s) { s.bitCount = 0; })},
-        {"bit count 2", Built([](BitmapSpec& s) { s.bitCount = 2; })},
-        {"bit count 7", Built([](BitmapSpec& s) { s.bitCount = 7; })},
-        {"bit count 64", Built([](BitmapSpec& s) { s.bitCount = 64; })},
-        {"RLE8", Built([](BitmapSpec& s) { s.compression = 1; })},
-        {"RLE4", Built([](BitmapSpec& s) { s.bitCount = 4; s.compression = 2; })},
-        {"bit fields on 8 bits", Built([](BitmapSpec& s) { s.compression = 3; })},
-        {"JPEG", Built([](BitmapSpec& s) { s.bitCount = 24; s.compression = 4; })},
-        {"PNG", Built([](BitmapSpec& s) { s.bitCount = 24; s.compression = 5; })},
-        {"alpha bit fields", Built([](BitmapSpec& s) { s.bitCount = 32; s.compression = 6; })},
-        {"bit fields with a 44-byte header", Built([](BitmapSpec& s) {
+        {"bit count 0", Built([](BitmapShape& s) { s.bitCount = 0; })},
+        {"bit count 2", Built([](BitmapShape& s) { s.bitCount = 2; })},
+        {"bit count 7", Built([](BitmapShape& s) { s.bitCount = 7; })},
+        {"bit count 64", Built([](BitmapShape& s) { s.bitCount = 64; })},
+        {"RLE8", Built([](BitmapShape& s) { s.compression = 1; })},
+        {"RLE4", Built([](BitmapShape& s) { s.bitCount = 4; s.compression = 2; })},
+        {"bit fields on 8 bits", Built([](BitmapShape& s) { s.compression = 3; })},
+        {"JPEG", Built([](BitmapShape& s) { s.bitCount = 24; s.compression = 4; })},
+        {"PNG", Built([](BitmapShape& s) { s.bitCount = 24; s.compression = 5; })},
+        {"alpha bit fields", Built([](BitmapShape& s) { s.bitCount = 32; s.compression = 6; })},
+        {"bit fields with a 44-byte header", Built([](BitmapShape& s) {
              s.bitCount = 16; s.compression = 3; s.headerSize = 44;
          })},
-        {"bit-field masks missing", Built([](BitmapSpec& s) {
+        {"bit-field masks missing", Built([](BitmapShape& s) {
              // the pixels are found (bfOffBits 14), the masks are cut off
              s.bitCount = 16; s.compression = 3; s.width = 1; s.height = 1;
              s.masks = {0xF800, 0x07E0, 0x001F}; s.offBits = 14; s.truncate = 10;
          })},
-        {"bfOffBits past the end", Built([](BitmapSpec& s) { s.offBits = 100000; })},
-        {"bfOffBits 0xFFFFFFFF", Built([](BitmapSpec& s) { s.offBits = 0xFFFFFFFF; })},
-        {"4 billion colours and bfOffBits 0", Built([](BitmapSpec& s) {
+        {"bfOffBits past the end", Built([](BitmapShape& s) { s.offBits = 100000; })},
+        {"bfOffBits 0xFFFFFFFF", Built([](BitmapShape& s) { s.offBits = 0xFFFFFFFF; })},
+        {"4 billion colours and bfOffBits 0", Built([](BitmapShape& s) {
              s.clrUsed = 0xFFFFFFFF; s.tableEntries = 256; s.zeroOffBits = true;
          })},
     };
@@ -255,7 +255,7 @@ TEST(LoadBitmapFile, MissingFileIsNotLoaded) {
 
 TEST(LoadBitmapFile, HostileSizesCostNoMoreMemoryThanTheFileHolds) {
     // 8000 x 2000 at 32 bits claims 64,000,000 bytes but the file ends after its header.
-    BitmapSpec s = Spec(32, 1, 1);
+    BitmapShape s = Shape(32, 1, 1);
     std::string bytes = Patched(Patched(BuildBitmap(s), 18, 8000), 22, 2000);
     LoadedBitmap bmp;
     EXPECT_EQ(0, LoadBytes(bytes, bmp));
@@ -263,7 +263,7 @@ TEST(LoadBitmapFile, HostileSizesCostNoMoreMemoryThanTheFileHolds) {
 }
 
 TEST(LoadBitmapFile, AColourCountAboveTheDepthIsCappedAndBitsFoundByOffset) {
-    BitmapSpec s = Spec(4, 4, 2);
+    BitmapShape s = Shape(4, 4, 2);
     s.clrUsed = 0xFFFFFFFF;  // impossible; the file holds 16
     s.tableEntries = 16;
     LoadedBitmap bmp;
