@@ -148,38 +148,54 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
         if (reader_.Exhausted()) return DecodeStatus::Corrupt;
 
         // The inner loop, with the bit reader and the window in locals: it runs while the
-        // input buffer holds 8 bytes and the window has room. One symbol needs at most
-        // 16 + 16 + 15 bits, so one refill per symbol is enough.
+        // input buffer holds 16 bytes (two refills) and the window has room for a literal
+        // and a match. One symbol needs at most 16 + 16 + 18 bits, so one refill per
+        // symbol is enough; two literals share one.
         BitReader::State r = reader_.Export();
         std::uint8_t* out = window_.Cursor();
         std::uint8_t* const outLimit = window_.Limit();
         bool corrupt = false;
-        while (blockLeft > 0 && left > 0 && out < outLimit && r.end - r.p >= 8) {
+        auto refill = [&r] {
             std::uint64_t v;
             std::memcpy(&v, r.p, 8);
             r.bits |= __builtin_bswap64(v) >> r.count;
             r.p += (63 - r.count) >> 3;
             r.count |= 56;
-            --blockLeft;
+        };
+        auto decodeC = [&r, ct] {
             std::uint32_t e = ct[r.bits >> cShift];
             if (e & kLink) e = ct[(e & 0xFFFF) + ((r.bits >> 48) & cSub)];
-            int n = static_cast<int>(e >> 16) & 0x1F;
+            const int n = static_cast<int>(e >> 16) & 0x1F;
             r.bits <<= n;
             r.count -= n;
-            const std::uint32_t c = e & 0xFFFF;
+            return e & 0xFFFF;
+        };
+        while (blockLeft > 0 && left > 0 && out < outLimit && r.end - r.p >= 16) {
+            refill();
+            --blockLeft;
+            std::uint32_t c = decodeC();
             if (c < 256) {
                 *out++ = static_cast<std::uint8_t>(c);
                 --left;
-                continue;
+                // A second symbol from the same refill (at least 40 bits are left).
+                if (blockLeft == 0 || left == 0) continue;
+                --blockLeft;
+                c = decodeC();
+                if (c < 256) {
+                    *out++ = static_cast<std::uint8_t>(c);
+                    --left;
+                    continue;
+                }
+                refill();
             }
             if (c >= static_cast<std::uint32_t>(kNC)) {
                 corrupt = true;
                 break;
             }
             std::size_t length = c - 253;
-            e = pt[r.bits >> pShift];
+            std::uint32_t e = pt[r.bits >> pShift];
             if (e & kLink) e = pt[(e & 0xFFFF) + ((r.bits >> 48) & pSub)];
-            n = static_cast<int>(e >> 16) & 0x1F;
+            const int n = static_cast<int>(e >> 16) & 0x1F;
             r.bits <<= n;
             r.count -= n;
             const std::uint32_t p = e & 0xFFFF;
