@@ -10,6 +10,12 @@ function(kavrel_test name)
   target_compile_definitions(${name} PRIVATE
     KAVREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KAVREL_SHARED_DIR="${KAVREL_SHARED_DIR}"
     KAVREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Programs that bind to the archive library at load time find it beside them.
+  if(KAVREL_WINDOWS AND TARGET UNLHA32)
+    add_dependencies(${name} UNLHA32)
+    add_custom_command(TARGET ${name} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:UNLHA32> $<TARGET_FILE_DIR:${name}>/)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
     PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
 endfunction()
