@@ -77,7 +77,7 @@ protected:
     void TearDown() override {
         if (!folder_.empty()) RemoveTree(folder_);
     }
-    // "e -mcw%s \"%s%s\" \"%s\"" as Part 4.1 builds it.
+    // "e -mcw%s \"%s%s\" \"%s\"" as the update run builds it.
     int Extract(const std::wstring& item, const std::wstring& dest, std::string& output, DWORD size = 256) {
         const std::string line = "e -mcwC:\\windows \"" + A(folder_ + L"\\") + A(item) + "\" \"" + A(dest) + "\"";
         char buffer[256 + 8];
