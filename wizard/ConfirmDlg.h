@@ -4,24 +4,18 @@
 
 #include <string>
 
-#include "framework/Dialog.h"
-#include "platform/Platform.h"
+#include "wizard/PageDlg.h"
 
 namespace kavrel {
 
-class CConfirmDlg : public CDialog {
+class CConfirmDlg : public CPageDlg {
 public:
     explicit CConfirmDlg(Platform& platform);
 
     std::string m_strFolder;
-    std::string m_strArtwork;
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnPaint() override;
-
-private:
-    Platform& m_platform;
 };
 
 }  // namespace kavrel

@@ -7,7 +7,6 @@
 #include "wizard/Commands.h"
 #include "wizard/CurrentDirectory.h"
 #include "wizard/FolderCollection.h"
-#include "wizard/PageArtwork.h"
 
 namespace kavrel {
 namespace {
@@ -34,8 +33,7 @@ bool DriveLetter(const std::wstring& driveEntry, wchar_t& letter) {
 
 }  // namespace
 
-CDestinationDlg::CDestinationDlg(Platform& platform)
-    : CDialog(IDD_DESTINATION), m_platform(platform) {}
+CDestinationDlg::CDestinationDlg(Platform& platform) : CPageDlg(IDD_DESTINATION, platform) {}
 
 BOOL CDestinationDlg::OnInitDialog() {
     m_lstFolder = GetDlgItem(IDC_FOLDER_LIST);
@@ -116,11 +114,6 @@ void CDestinationDlg::OnCancel() {
 void CDestinationDlg::OnBack() {
     RestoreDrive();
     EndDialog(IDBACK_PAGE);
-}
-
-bool CDestinationDlg::OnPaint() {
-    PaintPageArtwork(m_platform, m_hWnd, m_strArtwork);
-    return true;
 }
 
 }  // namespace kavrel

@@ -5,12 +5,11 @@
 
 #include <string>
 
-#include "framework/Dialog.h"
-#include "platform/Platform.h"
+#include "wizard/PageDlg.h"
 
 namespace kavrel {
 
-class CDestinationDlg : public CDialog {
+class CDestinationDlg : public CPageDlg {
 public:
     explicit CDestinationDlg(Platform& platform);
 
@@ -19,14 +18,12 @@ public:
     int m_nSavedDrive = 0;
     std::string m_strFolder;
     std::string m_strNotes;
-    std::string m_strArtwork;
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
     bool OnCommand(int id, int code, HWND control) override;
-    bool OnPaint() override;
 
 private:
     void OnSelchangeDriveList();
@@ -34,8 +31,6 @@ private:
     void OnBack();
     void FillFolderList(const std::wstring& driveEntry, const std::wstring& pattern);
     void RestoreDrive();
-
-    Platform& m_platform;
 };
 
 }  // namespace kavrel

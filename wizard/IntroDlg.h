@@ -3,25 +3,19 @@
 
 #include <string>
 
-#include "framework/Dialog.h"
-#include "platform/Platform.h"
+#include "wizard/PageDlg.h"
 
 namespace kavrel {
 
-class CIntroDlg : public CDialog {
+class CIntroDlg : public CPageDlg {
 public:
     explicit CIntroDlg(Platform& platform);
 
     std::string m_strNotes;
-    std::string m_strArtwork;
     std::string m_strTitleFlag;
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnPaint() override;
-
-private:
-    Platform& m_platform;
 };
 
 }  // namespace kavrel
