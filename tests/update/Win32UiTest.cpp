@@ -2,47 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <thread>
-#include <vector>
 
 #include "platform/win32/Win32Platform.h"
+#include "update/Win32MessagePresser.h"
 
-namespace kavrel {
+namespace kavrel::test {
 namespace {
-
-constexpr int kTextId = 0xFFFF;  // the static text of a message box
-constexpr int kIconId = 0x440;   // its icon control
-
-// What a second thread saw of the box before pressing one of its buttons.
-struct SeenBox {
-    bool found = false;
-    std::wstring text;
-    HWND owner = nullptr;
-    bool iconShown = false;
-    std::vector<int> buttons;
-};
-
-SeenBox PressWhenShown(const std::wstring& caption, int button) {
-    SeenBox seen;
-    HWND box = nullptr;
-    for (int i = 0; i < 400 && !box; ++i) {
-        box = ::FindWindowW(L"#32770", caption.c_str());
-        if (!box) ::Sleep(25);
-    }
-    if (!box) return seen;
-    seen.found = true;
-    wchar_t text[256] = {};
-    ::GetDlgItemTextW(box, kTextId, text, 256);
-    seen.text = text;
-    seen.owner = ::GetWindow(box, GW_OWNER);
-    const HWND icon = ::GetDlgItem(box, kIconId);
-    seen.iconShown = icon && ::IsWindowVisible(icon) && ::SendMessageW(icon, STM_GETICON, 0, 0) != 0;
-    for (int id = IDOK; id <= IDNO; ++id) {
-        const HWND b = ::GetDlgItem(box, id);
-        if (b && ::IsWindowVisible(b)) seen.buttons.push_back(id);
-    }
-    ::PostMessageW(::GetDlgItem(box, button), BM_CLICK, 0, 0);
-    return seen;
-}
 
 class Win32UiTest : public ::testing::Test {
 protected:
@@ -102,4 +67,4 @@ TEST_F(Win32UiTest, NestedWaitCursorsUnwindInOrder) {
 }
 
 }  // namespace
-}  // namespace kavrel
+}  // namespace kavrel::test
