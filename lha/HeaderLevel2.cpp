@@ -47,11 +47,21 @@ HeaderStatus ReadInnerExtensions(std::vector<std::uint8_t>& b, std::size_t at, s
     return HeaderStatus::Ok;
 }
 
+HeaderStatus ReadLongHeader(RandomAccess& file, std::uint64_t offset, std::size_t total, std::size_t extensionsAt,
+                            int sizeBytes, EntryHeader& header);
+
 HeaderStatus ReadLevel2(RandomAccess& file, std::uint64_t offset, const std::uint8_t* first, EntryHeader& header) {
     std::size_t total = Le16(first);
     // OS-9/68k's LHa counts the header without its two size bytes.
     if (first[23] == 'K') total += 2;
     if (total < 26) return HeaderStatus::Malformed;
+    return ReadLongHeader(file, offset, total, 26, 2, header);
+}
+
+// Levels 2 and 3 share their layout up to the first extension, whose size field of
+// `sizeBytes` bytes ends at `extensionsAt`.
+HeaderStatus ReadLongHeader(RandomAccess& file, std::uint64_t offset, std::size_t total, std::size_t extensionsAt,
+                            int sizeBytes, EntryHeader& header) {
     std::vector<std::uint8_t> b(total);
     if (file.Size() - offset < total || !file.ReadAt(offset, b.data(), total)) return HeaderStatus::Truncated;
     header.compressedSize = Le32(&b[7]);
@@ -62,7 +72,8 @@ HeaderStatus ReadLevel2(RandomAccess& file, std::uint64_t offset, const std::uin
     header.hasCrc = true;
     header.osId = b[23];
     header.dataOffset = offset + total;
-    return ReadInnerExtensions(b, 26, Le16(&b[24]), 2, header);
+    const std::size_t next = sizeBytes == 2 ? Le16(&b[extensionsAt - 2]) : Le32(&b[extensionsAt - 4]);
+    return ReadInnerExtensions(b, extensionsAt, next, sizeBytes, header);
 }
 
 }  // namespace kavrel::lha::detail

@@ -10,8 +10,8 @@
 
 namespace kavrel::lha::detail {
 
-HeaderStatus ReadInnerExtensions(std::vector<std::uint8_t>& b, std::size_t at, std::size_t next, int sizeBytes,
-                                 EntryHeader& header);
+HeaderStatus ReadLongHeader(RandomAccess& file, std::uint64_t offset, std::size_t total, std::size_t extensionsAt,
+                            int sizeBytes, EntryHeader& header);
 
 HeaderStatus ReadLevel3(RandomAccess& file, std::uint64_t offset, const std::uint8_t* first, EntryHeader& header) {
     constexpr std::size_t kMaxHeader = 1 << 20;
@@ -20,17 +20,7 @@ HeaderStatus ReadLevel3(RandomAccess& file, std::uint64_t offset, const std::uin
     if (file.Size() - offset < 32 || !file.ReadAt(offset, fixed, 32)) return HeaderStatus::Truncated;
     const std::uint32_t total = Le32(&fixed[24]);
     if (total < 32 || total > kMaxHeader) return HeaderStatus::Malformed;
-    std::vector<std::uint8_t> b(total);
-    if (file.Size() - offset < total || !file.ReadAt(offset, b.data(), total)) return HeaderStatus::Truncated;
-    header.compressedSize = Le32(&b[7]);
-    header.originalSize = Le32(&b[11]);
-    header.unixTime = Le32(&b[15]);
-    header.hasUnixTime = true;
-    header.crc = Le16(&b[21]);
-    header.hasCrc = true;
-    header.osId = b[23];
-    header.dataOffset = offset + total;
-    return ReadInnerExtensions(b, 32, Le32(&b[28]), 4, header);
+    return ReadLongHeader(file, offset, total, 32, 4, header);
 }
 
 }  // namespace kavrel::lha::detail
