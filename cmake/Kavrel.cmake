@@ -29,6 +29,16 @@ function(kavrel_dist target)
   endif()
 endfunction()
 
+# kavrel_tool_dist(target): copies a vendor tool (kavrel-lha.exe, ...) into KAVREL_TOOLS_DIR,
+# a folder of its own: tools never travel on a medium beside Kavrel.exe.
+function(kavrel_tool_dist target)
+  if(KAVREL_TOOLS_DIR)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${KAVREL_TOOLS_DIR}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${KAVREL_TOOLS_DIR}/)
+  endif()
+endfunction()
+
 # Adds every sub-folder of the current source folder that has a CMakeLists.txt.
 function(kavrel_add_subfolders)
   file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)

@@ -3,11 +3,11 @@
 # once, with Debian's jlha-utils, from at least 50 MB of varied data) extracted by
 # kavrel-lha, lhasa ("lhasa x") and bsdtar (libarchive); prints throughput, the ratio of
 # kavrel-lha to each, and peak memory (RSS). Run by hand:
-#   bench/lha/bench-lha.sh [build folder with kavrel-lha]   (default: build/lha-native)
+#   bench/lha/bench-lha.sh [build folder with kavrel-lha]   (default: build/release)
 # Work folder: build/lha-bench (data and archives are kept between runs).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="${1:-$root/build/lha-native}"
+build="${1:-$root/build/release}"
 tool="$build/lha/tool/kavrel-lha"
 work="$root/build/lha-bench"
 runs="${RUNS:-3}"
