@@ -30,6 +30,29 @@ UNLHA32_API int WINAPI Unlha(HWND owner, LPCSTR commandLine, LPSTR output, DWORD
 }
 #endif
 
+// Progress reports. When the owner window given to entry 301 is a window, the library
+// sends it (SendMessageW, on the calling thread) the message registered under
+// UNLHA32_PROGRESS_MESSAGE_NAME, wParam = one of UNLHA32_PROGRESS_*, lParam = a pointer
+// to UnlhaProgress, valid only during the call. The window's answer is ignored.
+#define UNLHA32_PROGRESS_MESSAGE_NAME L"Kavrel.UNLHA32.Progress"
+#define UNLHA32_PROGRESS_BEGIN 1  // every header read: the totals are known
+#define UNLHA32_PROGRESS_BYTES 2  // compressed bytes read so far
+#define UNLHA32_PROGRESS_ENTRY 3  // one entry in place (e, x) or checked (t)
+#define UNLHA32_PROGRESS_END   4  // the call is over, successful or not
+typedef struct UnlhaProgress {
+    DWORD cbSize;            // sizeof(UnlhaProgress)
+    char command;            // 'e', 'x' or 't'
+    ULONGLONG bytesRead;     // compressed bytes of this archive read so far
+    ULONGLONG bytesTotal;    // compressed bytes of every entry to be read
+    DWORD entryIndex;        // ENTRY: 0-based among the entries reported
+    DWORD entryCount;        // number of entries that will be reported
+    LPCWSTR entryName;       // ENTRY: the stored path, UTF-16 (null otherwise)
+    ULONGLONG entrySize;     // ENTRY: original size in bytes
+    WORD entryCrc;           // ENTRY: CRC-16 of the entry
+    BOOL crcChecked;         // ENTRY: the CRC was verified
+    BOOL succeeded;          // END: the call returned 0
+} UnlhaProgress;
+
 // Results of Unlha besides 0.
 #define UNLHA32_FAILED 1        // the archive could not be extracted; see the message
 #define UNLHA32_BAD_COMMAND 2   // the command line was not understood
