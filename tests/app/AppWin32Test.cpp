@@ -69,5 +69,28 @@ TEST(PageThatCannotOpen, EndsTheProgramInsteadOfStrandingTheUser) {
     DestroyWindow(frame);
 }
 
+// The picture is stretched over the whole view: a change of size (a new screen
+// resolution, the task bar moved) must repaint all of it, not only the new strip.
+TEST(ViewSize, EveryChangeOfSizeRepaintsTheWholeView) {
+    const HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(frame, nullptr);
+    Win32Platform platform;
+    CKavrelView view(platform, "");
+    ASSERT_TRUE(view.Create(frame, RECT{0, 0, 200, 150}));
+    const HWND hwnd = view.GetSafeHwnd();
+    for (const SIZE size : {SIZE{300, 220}, SIZE{120, 90}}) {
+        ValidateRect(hwnd, nullptr);
+        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+        RECT update{};
+        ASSERT_TRUE(GetUpdateRect(hwnd, &update, FALSE)) << size.cx;
+        EXPECT_EQ(update.left, 0);
+        EXPECT_EQ(update.top, 0);
+        EXPECT_EQ(update.right, size.cx);
+        EXPECT_EQ(update.bottom, size.cy);
+    }
+    DestroyWindow(frame);
+}
+
 }  // namespace
 }  // namespace kavrel
