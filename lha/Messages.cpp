@@ -29,6 +29,13 @@ std::string HeaderMalformed(int index) { return "ヘッダが壊れています�
 std::string HeaderLevel(int index, int level) {
     return "対応していないヘッダレベル " + std::to_string(level) + " です（" + N(index) + "のエントリ）。";
 }
+std::string HeaderSizeZero(int index) {
+    return N(index) + "のヘッダの大きさが 0 になっています。書庫が壊れています。";
+}
+std::string HeaderAfterEndMark(int index) {
+    return N(index) + "のヘッダの位置に終わりの印がありますが、その後にもヘッダが続いています。書庫が壊れています。";
+}
+std::string ArchiveReadFailed() { return "書庫ファイルを読めません。"; }
 std::string DataTruncated(const std::string& entry) {
     return Q(entry) + "のデータが途中で切れています。書庫が壊れています。";
 }
@@ -57,5 +64,6 @@ std::string DestinationFailed(const std::string& path) { return "展開先フォ
 std::string FolderInTheWay(const std::string& path) { return Q(path) + "と同じ名前のフォルダかファイルがあり、展開できません。"; }
 std::string BadCommandLine(const std::string& detail) { return "コマンドラインが正しくありません（" + detail + "）。"; }
 std::string TooManyEntries() { return "書庫のエントリが多すぎます。"; }
+std::string OutOfMemory() { return "メモリが足りないため展開できません。"; }
 
 }  // namespace kavrel::lha::msg

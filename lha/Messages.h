@@ -15,6 +15,9 @@ std::string HeaderTruncated(int index);
 std::string HeaderChecksum(int index);
 std::string HeaderMalformed(int index);
 std::string HeaderLevel(int index, int level);
+std::string HeaderSizeZero(int index);
+std::string HeaderAfterEndMark(int index);
+std::string ArchiveReadFailed();
 std::string DataTruncated(const std::string& entry);
 std::string UnsupportedMethod(const std::string& entry, const std::string& method);
 std::string UnsafeName(const std::string& entry, NameProblem problem);
@@ -26,6 +29,7 @@ std::string DestinationFailed(const std::string& path);
 std::string FolderInTheWay(const std::string& path);
 std::string BadCommandLine(const std::string& detail);
 std::string TooManyEntries();
+std::string OutOfMemory();
 
 // An entry's stored path (code page 932) made printable: UTF-8, control characters as '?'.
 std::string Printable(const std::string& cp932);
