@@ -44,6 +44,13 @@ void Put(const std::string& cp932, LPSTR output, DWORD size) {
     output[n] = '\0';
 }
 
+// `l` and `t` answer with the names of the entries, one a line.
+class NameCollector : public ExtractionObserver {
+public:
+    void OnEntry(const EntryHeader& h, bool) override { names += msg::Printable(h.Path()) + "\r\n"; }
+    std::string names;
+};
+
 int Run(LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     ParsedCommandLine parsed;
     std::string error;
@@ -56,19 +63,17 @@ int Run(LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     request.command = parsed.command;
     request.archive = Cp932ToUtf8(parsed.archive);
     request.destination = Cp932ToUtf8(parsed.destination);
-    std::string listing;
+    NameCollector collector;
     auto fs = MakeWin32FileSystem();
-    const Outcome outcome = RunRequest(*fs, request, [&](const EntryHeader& h) {
-        listing += msg::Printable(h.Path()) + "\r\n";
-    });
+    const Outcome outcome = RunRequest(*fs, request, &collector);
     if (!outcome.ok) {
         Put(ToCp932(outcome.message), output, outputSize);
         return UNLHA32_FAILED;
     }
     if (parsed.command == Command::Extract || parsed.command == Command::ExtractWithPaths) {
-        Put(ToCp932(std::to_string(outcome.filesWritten) + " 個のファイルを展開しました。"), output, outputSize);
+        Put(ToCp932(msg::FilesExtracted(outcome.filesWritten)), output, outputSize);
     } else {
-        Put(ToCp932(listing), output, outputSize);
+        Put(ToCp932(collector.names), output, outputSize);
     }
     return 0;
 }
@@ -95,7 +100,7 @@ extern "C" int WINAPI Unlha(HWND owner, LPCSTR commandLine, LPSTR output, DWORD 
     try {
         return Run(commandLine, output, outputSize);
     } catch (const std::bad_alloc&) {
-        Put(ToCp932("メモリが足りないため展開できません。"), output, outputSize);
+        Put(ToCp932(msg::OutOfMemory()), output, outputSize);
     } catch (...) {
         Put(ToCp932("展開中に予期しないエラーが起きました。"), output, outputSize);
     }
