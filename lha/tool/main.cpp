@@ -6,6 +6,7 @@
 //   kavrel-lha t archive          decode every entry and check its CRC
 // Names in the archive are code page 932; they are shown and written as UTF-8.
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: kavrel-lha e|x|l|t archive [dest]\n");
         return 2;
     }
+    // A write past the process's file-size limit must fail like a full disk (EFBIG),
+    // so that the archive ends cleanly instead of the process being killed.
+    std::signal(SIGXFSZ, SIG_IGN);
     Request request;
     switch (argv[1][0]) {
     case 'e': request.command = Command::Extract; break;
