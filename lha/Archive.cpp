@@ -22,20 +22,20 @@ bool LooksLikeMethod(const std::uint8_t* p) {
     return p[0] == '-' && p[4] == '-' && ((p[1] == 'l') || (p[1] == 'p' && p[2] == 'm'));
 }
 
-enum class Scan { Found, NotFound, Failed };
+enum class Scan { Found, NotFound, ReadFailed, NoMemory };
 
 // Offers `visit(offset, bytes)` every offset in [from, to) whose bytes 2 to 6 look like a
-// method id, until it returns true. Failed when the file cannot be read or no buffer
-// can be had.
+// method id, until it returns true. The buffer is a checked allocation: running out of
+// memory is an answer, not an exception.
 template <typename Visit>
 Scan ScanForHeaders(RandomAccess& file, std::uint64_t from, std::uint64_t to, Visit&& visit) {
     const std::uint64_t size = file.Size();
     std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kScanBuffer]);
-    if (!buffer) return Scan::Failed;
+    if (!buffer) return Scan::NoMemory;
     for (std::uint64_t base = from; base < to && size - base >= kCandidateBytes;
          base += kScanBuffer - (kCandidateBytes - 1)) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kScanBuffer, size - base));
-        if (!file.ReadAt(base, buffer.get(), n)) return Scan::Failed;
+        if (!file.ReadAt(base, buffer.get(), n)) return Scan::ReadFailed;
         for (std::size_t i = 0; i + kCandidateBytes <= n && base + i < to; ++i) {
             if (LooksLikeMethod(&buffer[i + 2]) && visit(base + i, &buffer[i])) return Scan::Found;
         }
@@ -98,6 +98,16 @@ Scan FindArchiveBehindStub(RandomAccess& file, std::uint64_t& start) {
     return Scan::Found;
 }
 
+std::string ScanError(Scan scan, const std::string& found) {
+    switch (scan) {
+    case Scan::ReadFailed: return msg::ArchiveReadFailed();
+    case Scan::NoMemory: return msg::OutOfMemory();
+    case Scan::Found:
+    case Scan::NotFound: break;
+    }
+    return found;
+}
+
 // After a 0 byte at `at`: whether what follows holds a header, so the 0 byte is damage
 // rather than the end mark. Padding and trailers of old systems hold none.
 Scan HeaderAfter(RandomAccess& file, std::uint64_t at) {
@@ -141,11 +151,9 @@ bool EndMark(RandomAccess& file, std::uint64_t offset, int index, std::string& e
         error = msg::HeaderSizeZero(index);  // a header whose size byte was lost
         return false;
     }
-    switch (HeaderAfter(file, offset)) {
-    case Scan::NotFound: return true;
-    case Scan::Found: error = msg::HeaderAfterEndMark(index); return false;
-    case Scan::Failed: error = msg::ArchiveReadFailed(); return false;
-    }
+    const Scan scan = HeaderAfter(file, offset);
+    if (scan == Scan::NotFound) return true;
+    error = ScanError(scan, msg::HeaderAfterEndMark(index));
     return false;
 }
 
@@ -155,10 +163,10 @@ bool ReadArchive(RandomAccess& file, const std::string& displayName, ArchiveList
     listing = ArchiveListing{};
     // An archive proper starts with a header; its faults are reported as such.
     if (!StartsLikeAnArchive(file)) {
-        switch (FindArchiveBehindStub(file, listing.start)) {
-        case Scan::Found: break;
-        case Scan::NotFound: error = msg::NotAnArchive(displayName); return false;
-        case Scan::Failed: error = msg::ArchiveReadFailed(); return false;
+        const Scan scan = FindArchiveBehindStub(file, listing.start);
+        if (scan != Scan::Found) {
+            error = ScanError(scan, msg::NotAnArchive(displayName));
+            return false;
         }
     }
     const std::uint64_t size = file.Size();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <new>
 #include <vector>
 
 #include "lha/Archive.h"
@@ -233,7 +234,9 @@ std::string ResolveArchivePath(FileSystem& fs, const std::string& path) {
     return std::string();
 }
 
-Outcome RunRequest(FileSystem& fs, const Request& request, ExtractionObserver* observer) {
+namespace {
+
+Outcome Run(FileSystem& fs, const Request& request, ExtractionObserver* observer) {
     Outcome outcome;
     const std::string path = ResolveArchivePath(fs, request.archive);
     if (path.empty()) {
@@ -298,6 +301,24 @@ Outcome RunRequest(FileSystem& fs, const Request& request, ExtractionObserver* o
     }
     outcome.ok = true;
     return outcome;
+}
+
+}  // namespace
+
+Outcome RunRequest(FileSystem& fs, const Request& request, ExtractionObserver* observer) {
+#if defined(__cpp_exceptions)
+    // An allocation that is not checked where it is made (a name, a table) throws; the
+    // staged files are gone by the time it arrives here.
+    try {
+        return Run(fs, request, observer);
+    } catch (const std::bad_alloc&) {
+        Outcome outcome;
+        outcome.message = msg::OutOfMemory();
+        return outcome;
+    }
+#else
+    return Run(fs, request, observer);
+#endif
 }
 
 }  // namespace kavrel::lha
