@@ -77,8 +77,8 @@ std::string OldFileKeptAt(const std::string& path, const std::string& aside) {
     return "元の" + Q(path) + "は" + Q(aside) + "に残っています。";
 }
 std::string NotEnoughSpace(const std::string& folder, std::uint64_t needed, std::uint64_t free) {
-    return "展開先" + Q(folder) + "の空き容量が足りません（必要 " + Decimal(needed) + " バイト、空き " + Decimal(free) +
-           " バイト）。";
+    return "空き容量が足りません。展開先" + Q(folder) + "には " + Decimal(needed) + " バイトが必要ですが、空きは " +
+           Decimal(free) + " バイトです。";
 }
 std::string DestinationFailed(const std::string& path) { return "展開先フォルダ" + Q(path) + "を作成できません。"; }
 std::string FolderInTheWay(const std::string& path) { return Q(path) + "と同じ名前のフォルダかファイルがあり、展開できません。"; }

@@ -200,9 +200,16 @@ TEST(AllOrNothing, AnArchiveLargerThanTheFreeSpaceIsRefusedBeforeWriting) {
     fs.freeSpace = 15;
     EXPECT_TRUE(RunOn(fs, Command::ExtractWithPaths, tmp / "arc.lzh", tmp / "dest/new").ok);
 
+    // the real free space: an entry that declares a pebibyte
+    auto fs2 = MakePosixFileSystem();
     std::uint64_t free = 0;
-    ASSERT_TRUE(MakePosixFileSystem()->FreeSpace(tmp.Path(), free));
+    ASSERT_TRUE(fs2->FreeSpace(tmp.Path(), free));
     EXPECT_GT(free, 0u);
+    WriteWhole(tmp / "huge.lzh", Stored("a.txt", "new a") + test::Level2Entry("", "huge.bin", "x", 1ull << 50, 0) + '\0');
+    const Outcome huge = RunOn(*fs2, Command::Extract, tmp / "huge.lzh", tmp / "dest2");
+    EXPECT_FALSE(huge.ok);
+    EXPECT_NE(huge.message.find("空き容量"), std::string::npos) << huge.message;
+    EXPECT_FALSE(test::Exists(tmp / "dest2"));
 }
 
 // What a run reports, in order, as text.

@@ -42,8 +42,9 @@ inline std::string StoredEntry(const std::string& path, const std::string& data)
 }
 
 // A level 2 entry with directory (0xFF separated) and file name extended headers.
+// An `original` size past 32 bits goes into a 64-bit size extended header (0x42).
 inline std::string Level2Entry(const std::string& directory, const std::string& name, const std::string& packed,
-                               std::uint32_t original, std::uint16_t crc, const char* method = "-lh0-") {
+                               std::uint64_t original, std::uint16_t crc, const char* method = "-lh0-") {
     std::string ext;
     auto add = [&](std::uint8_t type, const std::string& data) {
         std::string e;
@@ -55,7 +56,7 @@ inline std::string Level2Entry(const std::string& directory, const std::string& 
     std::string h;
     h += method;
     PutLe32(h, static_cast<std::uint32_t>(packed.size()));
-    PutLe32(h, original);
+    PutLe32(h, static_cast<std::uint32_t>(original));
     PutLe32(h, 1735689600u);
     h += '\x20';
     h += '\x02';
@@ -64,6 +65,14 @@ inline std::string Level2Entry(const std::string& directory, const std::string& 
     // Chain: each header is preceded by its size; the last size is 0.
     add(0x01, name);
     if (!directory.empty()) add(0x02, directory);
+    if (original > 0xFFFFFFFFu) {
+        std::string sizes;
+        PutLe32(sizes, static_cast<std::uint32_t>(packed.size()));
+        PutLe32(sizes, 0);
+        PutLe32(sizes, static_cast<std::uint32_t>(original));
+        PutLe32(sizes, static_cast<std::uint32_t>(original >> 32));
+        add(0x42, sizes);
+    }
     PutLe16(ext, 0);
     std::string total;
     PutLe16(total, static_cast<unsigned>(2 + h.size() + ext.size()));

@@ -105,6 +105,14 @@ TEST_F(Unlha32, TestsAnArchiveInFullAndWritesNothing) {
     EXPECT_EQ(Names(folder_), medium) << "the test wrote something";
 }
 
+TEST_F(Unlha32, RefusesAnArchiveLargerThanTheFreeSpaceBeforeWriting) {
+    PutArchive(L"HUGE", test::StoredEntry("a.txt", "a") + test::Level2Entry("", "huge.bin", "x", 1ull << 50, 0) + '\0');
+    std::string out;
+    EXPECT_NE(Extract(L"HUGE", folder_ + L"\\new\\", out), 0);
+    EXPECT_NE(out.find(A(L"\u7a7a\u304d\u5bb9\u91cf")), std::string::npos) << out;  // 空き容量
+    EXPECT_EQ(GetFileAttributesW((folder_ + L"\\new").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(Unlha32, TakesAWindowsDirectoryWithBlanks) {
     std::string out;
     ASSERT_EQ(Extract(L"H2LH7", folder_ + L"\\pf\\", out, 256, nullptr, "C:\\Program Files"), 0) << out;
@@ -116,15 +124,21 @@ TEST_F(Unlha32, ABadEntryOrAFileInUseReplacesNoInstalledFile) {
     PutArchive(L"BADCRC", ThreeEntries(true));
     const std::wstring dest = folder_ + L"\\inst";
     CreateDirectoryW(dest.c_str(), nullptr);
-    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) WriteFileW(dest + L"\\" + name, "old", 3);
-    SetFileAttributesW((dest + L"\\a.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    const DWORD attributes = GetFileAttributesW((dest + L"\\a.txt").c_str());
-    ASSERT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN});
+    // a.txt and b.txt read-only and hidden: a failed move must not cost them that
+    std::vector<DWORD> attributes;
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) {
+        const std::wstring path = dest + L"\\" + name;
+        WriteFileW(path, "old", 3);
+        if (name[0] != L'c') SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        attributes.push_back(GetFileAttributesW(path.c_str()));
+    }
+    ASSERT_EQ(attributes[1] & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN});
     auto expectOld = [&](const char* when) {
+        int i = 0;
         for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) {
             EXPECT_EQ(ReadFileW(dest + L"\\" + name), "old") << when << ": " << A(name);
+            EXPECT_EQ(GetFileAttributesW((dest + L"\\" + name).c_str()), attributes[i++]) << when << ": " << A(name);
         }
-        EXPECT_EQ(GetFileAttributesW((dest + L"\\a.txt").c_str()), attributes) << when;
         EXPECT_EQ(Names(dest), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.txt"})) << when;
     };
     std::string out;
