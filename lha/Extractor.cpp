@@ -169,8 +169,12 @@ std::string ExistingFolder(FileSystem& fs, std::string path) {
 // their whole size.
 bool CheckFreeSpace(FileSystem& fs, const std::vector<Planned>& plan, const std::string& destination,
                     std::string& error) {
+    constexpr std::uint64_t kMost = ~std::uint64_t{0};
     std::uint64_t needed = 0;
-    for (const Planned& p : plan) needed += p.header->originalSize;  // 0 for folder entries
+    for (const Planned& p : plan) {  // folder entries declare 0
+        const std::uint64_t size = p.header->originalSize;
+        needed = size > kMost - needed ? kMost : needed + size;
+    }
     std::uint64_t free = 0;
     const std::string folder = ExistingFolder(fs, destination);
     if (needed == 0 || !fs.FreeSpace(folder, free) || needed <= free) return true;

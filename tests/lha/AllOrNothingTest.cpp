@@ -210,6 +210,10 @@ TEST(AllOrNothing, AnArchiveLargerThanTheFreeSpaceIsRefusedBeforeWriting) {
     EXPECT_FALSE(huge.ok);
     EXPECT_NE(huge.message.find("空き容量"), std::string::npos) << huge.message;
     EXPECT_FALSE(test::Exists(tmp / "dest2"));
+    // declared sizes whose sum does not fit 64 bits
+    const std::string half = test::Level2Entry("", "h1.bin", "x", 1ull << 63, 0);
+    WriteWhole(tmp / "wrap.lzh", half + test::Level2Entry("", "h2.bin", "x", 1ull << 63, 0) + '\0');
+    EXPECT_NE(RunOn(*fs2, Command::Extract, tmp / "wrap.lzh", tmp / "dest2").message.find("空き容量"), std::string::npos);
 }
 
 // What a run reports, in order, as text.
