@@ -13,10 +13,7 @@
 namespace kavrel::lha {
 namespace {
 
-using test::ReadWhole;
-using test::TempDir;
-using test::Tree;
-using test::WriteWhole;
+using namespace test;  // TempDir, ReadWhole, WriteWhole, Tree, the archive builders
 
 // The native file system with one fault: the `failAt`-th step that writes (making a
 // folder, creating, writing or closing a file, moving one) fails, and every step after

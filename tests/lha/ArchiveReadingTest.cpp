@@ -10,10 +10,7 @@
 namespace kavrel::lha {
 namespace {
 
-using test::ReadWhole;
-using test::TempDir;
-using test::Tree;
-using test::WriteWhole;
+using namespace test;  // TempDir, ReadWhole, WriteWhole, Tree, the archive builders
 
 struct Parts {
     std::string a, b, c;

@@ -36,10 +36,7 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 namespace kavrel::lha {
 namespace {
 
-using test::ReadWhole;
-using test::TempDir;
-using test::Tree;
-using test::WriteWhole;
+using namespace test;  // TempDir, ReadWhole, WriteWhole, Tree, the archive builders
 
 class Armed {
 public:
