@@ -1,5 +1,6 @@
 #include "lha/Archive.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>

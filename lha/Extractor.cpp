@@ -1,6 +1,5 @@
 #include "lha/Extractor.h"
 
-#include <cstdio>
 #include <ctime>
 #include <new>
 #include <vector>
