@@ -4,8 +4,12 @@
 //   8   UnlhaEntry8(int)  set-up call, given 1 by the update run; the result is ignored
 //   301 Unlha(owner, command line, output, output size)
 //       command line: code page 932, "e -mcw<windows dir> \"<archive without .lzh>\" \"<dest>\\\""
-//       result 0 = extracted; nonzero = failed, and `output` holds a zero-terminated
-//       Japanese message (code page 932) of at most outputSize-1 bytes.
+//       (the Windows directory may hold blanks: it runs up to the first quoted operand);
+//       "t -mcw<windows dir> \"<archive>\"" tests the archive in full and writes nothing.
+//       result 0 = extracted (or tested); nonzero = failed, and `output` holds a
+//       zero-terminated Japanese message (code page 932) of at most outputSize-1 bytes.
+//       e and x are all-or-nothing: every entry is decoded and checked before the first
+//       installed file is replaced, and on failure every installed file is as it was.
 // Link the CMake target `unlha32_import` to bind an executable to these ordinals at
 // load time; UNLHA32.dll must then lie beside the executable.
 #pragma once
@@ -52,6 +56,11 @@ typedef struct UnlhaProgress {
     BOOL crcChecked;         // ENTRY: the CRC was verified
     BOOL succeeded;          // END: the call returned 0
 } UnlhaProgress;
+// Also: BYTES is sent when the bytes read have grown by 1/256 of the total or more since
+// the last BYTES, or 100 ms have passed and they grew, and always once at 100 %. END
+// ends every e, x or t call whose command line was understood, also one that failed
+// before BEGIN. With `l`, with a null owner or one that is not a window, nothing is sent.
+// Entry names use a backslash between folders.
 
 // Results of Unlha besides 0.
 #define UNLHA32_FAILED 1        // the archive could not be extracted; see the message
