@@ -7,6 +7,7 @@
 namespace kavrel {
 namespace {
 constexpr int kBarRange = 1000;
+constexpr std::uint64_t kDrawInterval = 100;  // milliseconds
 }  // namespace
 
 CProgressDlg::CProgressDlg(std::string title) : CDialog(IDD_PROGRESS), m_strTitle(std::move(title)) {}
@@ -34,7 +35,13 @@ void CProgressDlg::Item(int number, int count, const std::string& name, bool che
 }
 
 void CProgressDlg::Bytes(std::uint64_t done, std::uint64_t total) {
-    const int position = total == 0 ? kBarRange : static_cast<int>(done >= total ? kBarRange : done * kBarRange / total);
+    // Ten steps a second look smooth; drawing at every report would cost the update more
+    // than the decoding of what it reports.
+    const std::uint64_t now = ::GetTickCount64();
+    const bool finished = done >= total;
+    if (!finished && m_nPosition >= 0 && now - m_nLastDrawn < kDrawInterval) return;
+    m_nLastDrawn = now;
+    const int position = total == 0 || finished ? kBarRange : static_cast<int>(done * kBarRange / total);
     if (position != m_nPosition) {
         m_nPosition = position;
         ::SendDlgItemMessageW(m_hWnd, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(position), 0);

@@ -25,6 +25,7 @@ protected:
 private:
     std::string m_strTitle;
     int m_nPosition = -1;
+    std::uint64_t m_nLastDrawn = 0;
 };
 
 }  // namespace kavrel
