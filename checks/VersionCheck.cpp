@@ -45,10 +45,14 @@ int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::s
     }
 
     if (installed != desc.m_strTargetVersion) return 0;
+    return IsAcceptedVersion(installed) ? 1 : 0;
+}
+
+bool IsAcceptedVersion(const std::string& version) {
     for (const char* accepted : kAcceptedVersions) {
-        if (installed == accepted) return 1;
+        if (version == accepted) return true;
     }
-    return 0;
+    return false;
 }
 
 }  // namespace kavrel
