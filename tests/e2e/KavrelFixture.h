@@ -32,6 +32,29 @@ protected:
     }
     KavrelProcess& Start() { return Start(medium_); }
 
+    // Intro → destination (folder of line 16) → confirmation → 更新.
+    void ConfirmUpdate(KavrelProcess& kavrel) {
+        const HWND intro = kavrel.WaitPage(kStart);
+        ASSERT_NE(intro, nullptr);
+        PressKey(::GetDlgItem(intro, IDOK), VK_RETURN);
+        const HWND dest = kavrel.WaitPage(kNext);
+        ASSERT_NE(dest, nullptr);
+        Click(dest, IDOK);
+        const HWND confirm = kavrel.WaitPage(kUpdate);
+        ASSERT_NE(confirm, nullptr);
+        Click(confirm, IDOK);
+    }
+
+    // The next message box with this caption; its text, then it is answered.
+    std::string Answer(KavrelProcess& kavrel, const wchar_t* caption, int button) {
+        const HWND box = kavrel.WaitWindow(L"#32770", caption, 30000);
+        if (box == nullptr) return "<no message box>";
+        const std::string text = MessageBoxText(box);
+        Click(box, button);
+        kavrel.WaitGone(box);
+        return text;
+    }
+
     std::wstring medium_ = L"D:\\E2E\\MEDIUM";
     std::unique_ptr<KavrelProcess> kavrel_;
 };

@@ -20,5 +20,11 @@ std::string ReadBytes(const std::wstring& path);
 bool WriteInfo(const std::wstring& folder, const std::vector<std::string>& lines);
 // Copies Kavrel.exe (and UNLHA32.dll when the build has it) into the folder.
 bool InstallKavrel(const std::wstring& folder);
+// Copies a folder tree (files and folders below `from`) into `to`.
+bool CopyTree(const std::wstring& from, const std::wstring& to);
+// Removes what a folder holds (what can be removed: a running program cannot).
+void EmptyFolder(const std::wstring& folder);
+// A fresh copy of the demo installation (demo/install: V6.1, system MORVANE12).
+bool LayOutDemoInstallation(const std::wstring& folder);
 
 }  // namespace kavrel::e2e

@@ -31,14 +31,6 @@ bool CopyDemo(const std::wstring& relative, const std::wstring& to) {
     return ::CopyFileW((kDemo + L"\\" + relative).c_str(), to.c_str(), FALSE) != 0;
 }
 
-bool LayOutInstallation() {
-    if (!FreshFolder(kInstall) || !MakeFolders(kInstall + L"\\DOC")) return false;
-    for (const wchar_t* f : {L"ConfigData.xml", L"MORVANE12.ico", L"main.exe"}) {
-        if (!CopyDemo(std::wstring(L"install\\") + f, kInstall + L"\\" + f)) return false;
-    }
-    return CopyDemo(L"install\\DOC\\README.TXT", kInstall + L"\\DOC\\README.TXT");
-}
-
 std::wstring RegistryDefault(const std::wstring& key) {
     wchar_t value[1024] = {};
     DWORD size = sizeof value;
@@ -53,7 +45,7 @@ class WholeRunTest : public KavrelTest {
 protected:
     void SetUp() override {
         KavrelTest::SetUp();
-        ASSERT_TRUE(LayOutInstallation());
+        ASSERT_TRUE(LayOutDemoInstallation(kInstall));
         ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"veskofile");
         HKEY key = nullptr;
         ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, L".qmz", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -65,29 +57,6 @@ protected:
         KavrelTest::TearDown();
         ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"veskofile");
         ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".qmz");
-    }
-
-    // Intro → destination (folder of line 16) → confirmation → 更新.
-    void ConfirmUpdate(KavrelProcess& kavrel) {
-        const HWND intro = kavrel.WaitPage(kStart);
-        ASSERT_NE(intro, nullptr);
-        PressKey(::GetDlgItem(intro, IDOK), VK_RETURN);
-        const HWND dest = kavrel.WaitPage(kNext);
-        ASSERT_NE(dest, nullptr);
-        Click(dest, IDOK);
-        const HWND confirm = kavrel.WaitPage(kUpdate);
-        ASSERT_NE(confirm, nullptr);
-        Click(confirm, IDOK);
-    }
-
-    // The next message box with this caption; its text, then it is answered.
-    std::string Answer(KavrelProcess& kavrel, const wchar_t* caption, int button) {
-        const HWND box = kavrel.WaitWindow(L"#32770", caption, 30000);
-        if (box == nullptr) return "<no message box>";
-        const std::string text = MessageBoxText(box);
-        Click(box, button);
-        kavrel.WaitGone(box);
-        return text;
     }
 };
 

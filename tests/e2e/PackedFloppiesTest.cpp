@@ -1,0 +1,112 @@
+// The vendor's road end to end: kavrel-pack.exe builds a three-floppy medium from the
+// manifest in tests/pack and checks it; Kavrel then runs from the floppy drive F:, each
+// disk prompt answered by putting the next disk folder behind F:, and the installation
+// ends up holding the manifest's sources byte for byte.
+#include <windows.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "e2e/KavrelFixture.h"
+#include "support/HostPath.h"
+#include "tests/pack/ThreeFloppies.h"
+
+namespace kavrel::e2e {
+namespace {
+
+const std::wstring kSources = L"D:\\E2E\\PACKSRC";
+const std::wstring kDist = L"D:\\E2E\\PACKDIST";
+const std::wstring kSet = L"D:\\E2E\\FLOPPIES";
+const std::wstring kInstall = L"E:\\E2E\\MORVANE";
+const std::wstring kFloppy = L"F:";
+
+// Runs kavrel-pack.exe with `arguments`; its exit code, or -1 when it did not end.
+long RunPack(const std::wstring& arguments) {
+    const std::wstring exe = Widen(test::HostPath(KAVREL_PACK));
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup,
+                          &info)) {
+        return -1;
+    }
+    ::CloseHandle(info.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (::WaitForSingleObject(info.hProcess, 300000) == WAIT_OBJECT_0) ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hProcess);
+    return static_cast<long>(code);
+}
+
+std::wstring WithBackslashes(const std::string& path) {
+    std::wstring wide = Widen(path);
+    for (wchar_t& c : wide) {
+        if (c == L'/') c = L'\\';
+    }
+    return wide;
+}
+
+bool LayOutSources() {
+    if (!FreshFolder(kSources)) return false;
+    const std::wstring manifest = Widen(test::HostPath(KAVREL_SOURCE_DIR "/tests/pack/three-floppies/update.toml"));
+    if (!::CopyFileW(manifest.c_str(), (kSources + L"\\update.toml").c_str(), FALSE)) return false;
+    for (const auto& f : pack::test::ThreeFloppySources()) {
+        const std::wstring path = kSources + L"\\" + WithBackslashes(f.path);
+        if (!MakeFolders(path.substr(0, path.rfind(L'\\'))) || !WriteBytes(path, f.bytes)) return false;
+    }
+    return FreshFolder(kDist + L"\\win64") && InstallKavrel(kDist + L"\\win64");
+}
+
+// A disk swap: what the drive held goes (but the running program), the disk goes in.
+bool InsertDisk(int disk) {
+    EmptyFolder(kFloppy + L"\\");
+    return CopyTree(kSet + L"\\disk" + std::to_wstring(disk), kFloppy + L"\\");
+}
+
+class PackedFloppiesTest : public KavrelTest {
+protected:
+    void TearDown() override {
+        KavrelTest::TearDown();
+        EmptyFolder(kFloppy + L"\\");
+    }
+};
+
+TEST_F(PackedFloppiesTest, ABuiltThreeFloppySetInstallsTheSourcesByteForByte) {
+    ASSERT_TRUE(LayOutSources());
+    ASSERT_EQ(RunPack(L"build " + kSources + L"\\update.toml -o " + kSet + L" --dist-root " + kDist + L" --force"), 0);
+    ASSERT_EQ(RunPack(L"check " + kSet + L"\\disk1"), 0) << "check passes on what build wrote";
+    for (int disk : {1, 2, 3}) {
+        EXPECT_EQ(ReadBytes(kSet + L"\\disk" + std::to_wstring(disk) + L"\\info.txt") != "<missing>", disk == 1);
+    }
+    EXPECT_EQ(::GetFileAttributesW((kSet + L"\\disk4").c_str()), INVALID_FILE_ATTRIBUTES) << "three disks";
+    ASSERT_TRUE(LayOutDemoInstallation(kInstall));
+    ASSERT_TRUE(InsertDisk(1));
+
+    auto& kavrel = Start(kFloppy);
+    ConfirmUpdate(kavrel);
+    std::vector<int> asked;
+    std::string last;
+    for (int boxes = 0; boxes < 10; ++boxes) {
+        const HWND box = kavrel.WaitWindow(L"#32770", L"確認", 60000);
+        ASSERT_NE(box, nullptr) << "no message box after " << last;
+        last = MessageBoxText(box);
+        const int disk = std::atoi(last.c_str());
+        if (disk >= 2) {
+            asked.push_back(disk);
+            ASSERT_TRUE(InsertDisk(disk));
+        }
+        Click(box, IDOK);
+        kavrel.WaitGone(box);
+        if (disk < 2) break;
+    }
+    EXPECT_EQ(last, "システムは正常に更新されました。");
+    EXPECT_EQ(asked, (std::vector<int>{2, 3})) << "each disk asked for once, in order";
+    EXPECT_EQ(kavrel.WaitExit(), 0);
+
+    for (const auto& f : pack::test::ThreeFloppySources()) {
+        EXPECT_TRUE(ReadBytes(kInstall + L"\\" + Widen(f.installed)) == f.bytes) << f.installed;
+    }
+}
+
+}  // namespace
+}  // namespace kavrel::e2e
