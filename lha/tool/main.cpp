@@ -1,5 +1,6 @@
 // kavrel-lha: the archive library on the command line, for tests, benchmarks and for
-// vendors who want to check an archive before shipping it.
+// vendors who want to check an archive before shipping it, or make one.
+//   kavrel-lha a [switches] archive files...   write an archive (AddCommand.cpp)
 //   kavrel-lha e archive [dest]   extract into dest, stored folders dropped
 //   kavrel-lha x archive [dest]   extract with the stored folders
 //   kavrel-lha l archive          list the entries
@@ -11,11 +12,13 @@
 
 #include "lha/Extractor.h"
 #include "lha/Messages.h"
+#include "lha/tool/AddCommand.h"
 
 int main(int argc, char** argv) {
     using namespace kavrel::lha;
+    if (argc >= 2 && std::strcmp(argv[1], "a") == 0) return RunAddCommand(std::vector<std::string>(argv + 2, argv + argc));
     if (argc < 3 || argc > 4 || std::strlen(argv[1]) != 1 || !std::strchr("exlt", argv[1][0])) {
-        std::fprintf(stderr, "usage: kavrel-lha e|x|l|t archive [dest]\n");
+        std::fprintf(stderr, "usage: kavrel-lha e|x|l|t archive [dest]\n       kavrel-lha a [switches] archive files...\n");
         return 2;
     }
     Request request;
