@@ -15,7 +15,8 @@ namespace kavrel::pack {
 
 inline constexpr int kMaxNoteBreaks = 100;   // later TABs stay TABs
 inline constexpr std::size_t kMaxNameField = 63;  // bytes of fields 3 and 4 the reader keeps
-inline constexpr char kNoteFiller = ' ';
+// The byte after each TAB becomes LF; a dash shows in an editor where the line breaks.
+inline constexpr char kNoteFiller = '-';
 
 struct ItemLine {
     int disk = 1;
