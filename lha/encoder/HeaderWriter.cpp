@@ -55,9 +55,12 @@ std::string WindowsTimes(const HeaderFields& f) {
 
 bool BuildLevel1(const HeaderFields& f, std::vector<std::uint8_t>& b, std::string& error) {
     // The base header holds the file name when it fits (its size is one byte); longer
-    // names go to an extended header.
-    const bool nameInBase = f.name.size() <= 230;
-    const std::string baseName = nameInBase ? f.name : std::string();
+    // names go to an extended header. Readers take a 0x5C byte in the base name for a
+    // folder separator, even as the second byte of a double-byte character (ソ, 表):
+    // such a name goes to the extended header as well, which they read as it is.
+    const bool fits = f.name.size() <= 230;
+    const bool hasBackslashByte = f.name.find('\\') != std::string::npos;
+    const std::string baseName = fits ? f.name : std::string();
     b.clear();
     b.push_back(0);  // size, patched below
     b.push_back(0);  // checksum
@@ -74,7 +77,7 @@ bool BuildLevel1(const HeaderFields& f, std::vector<std::uint8_t>& b, std::strin
     std::size_t sizeAt = b.size();
     Put16(b, 0);
     const std::size_t baseSize = b.size();
-    if (!nameInBase) PutExtension(b, sizeAt, 0x01, f.name);
+    if (!fits || hasBackslashByte) PutExtension(b, sizeAt, 0x01, f.name);
     if (!f.directory.empty()) PutExtension(b, sizeAt, 0x02, DirectoryField(f));
     PutExtension(b, sizeAt, 0x40, Attribute(f));
     if (f.hasWindowsTimes) PutExtension(b, sizeAt, 0x41, WindowsTimes(f));
