@@ -299,20 +299,27 @@ private:
         return type_.IsFloppy() ? JoinPath(options_.out, "disk" + std::to_string(index + 1)) : options_.out;
     }
 
-    bool Write() {
-        if (IsFolder(options_.out) && options_.force) {
-            std::error_code ec;
-            for (const auto& entry : std::filesystem::directory_iterator(PathOf(options_.out), ec)) {
-                std::filesystem::remove_all(entry.path(), ec);
-            }
+    // Empties the output: it held nothing, or --force gave it up.
+    void ClearOutput() {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(PathOf(options_.out), ec)) {
+            std::filesystem::remove_all(entry.path(), ec);
         }
+    }
+
+    bool Write() {
+        if (IsFolder(options_.out)) ClearOutput();
         for (std::size_t d = 0; d < plan_.disks.size(); ++d) {
             const std::string folder = DiskFolder(d);
             for (const PlacedFile& f : plan_.disks[d].files) {
                 const std::string target = JoinPath(folder, f.path);
                 const bool ok = MakeFolders(Utf8Of(PathOf(target).parent_path())) &&
                                 (f.path == "info.txt" ? WriteWholeFile(target, info_) : CopyOneFile(f.source, target));
-                if (!ok) return Fail(0, "cannot write " + target);
+                if (!ok) {
+                    // Half a medium is worse than none: a disk set that looks whole but is not.
+                    ClearOutput();
+                    return Fail(0, "cannot write " + target + "; the output is left empty");
+                }
             }
         }
         return true;

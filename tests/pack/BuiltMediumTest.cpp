@@ -202,6 +202,13 @@ TEST_F(BuiltMediumTest, AFaultInTheManifestWritesNothing) {
     }
 }
 
+TEST_F(BuiltMediumTest, AnOutputThatCannotBeWrittenIsAnErrorNotASuccess) {
+    WriteText(Out("blocker"), "a file where a folder must go");
+    Diagnostics diags;
+    EXPECT_FALSE(Build(Out("blocker") + "/out", diags));
+    EXPECT_NE(Messages(diags).find("cannot write"), std::string::npos) << Messages(diags);
+}
+
 TEST_F(BuiltMediumTest, AFolderThatHoldsSomethingIsReplacedOnlyWhenAskedTo) {
     WriteText(Out() + "/keep.txt", "mine");
     Diagnostics diags;
