@@ -61,6 +61,7 @@ private:
     std::vector<Symbol> trial_;
     std::vector<Symbol> best_;
     BlockPlan plan_;
+    std::uint32_t misses_ = 0;  // positions since one had a match
 };
 
 void OptimalParser::Gather(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t avail) {
@@ -74,11 +75,18 @@ void OptimalParser::Gather(const std::uint8_t* buffer, std::size_t p, std::size_
         // Inside a long match the search takes as it is: no matches needed there, and
         // leaving those positions out of the tree keeps runs of one byte fast.
         if (q < skipUntil) continue;
+        // Where nothing has matched for a while (packed or random data), search only
+        // every eighth position: the shortest path there is literals anyway.
+        if (misses_ > 256 && (misses_++ & 7) != 0) continue;
         const int maxLength = static_cast<int>(std::min<std::size_t>(avail - q, kMaxMatch));
         if (maxLength < kMinMatch) continue;
         const int look = std::min(maxLength, settings_.nice);
         const int count = tree_.Find(buffer, q, look, settings_.cut, found.data());
-        if (count == 0) continue;
+        if (count == 0) {
+            ++misses_;
+            continue;
+        }
+        misses_ = 0;
         MatchPair& longest = found[static_cast<std::size_t>(count - 1)];
         if (longest.length == look && look < maxLength) {
             // The tree looks no further than `nice`; the match itself may go on.

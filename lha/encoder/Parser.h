@@ -22,8 +22,8 @@ struct LevelSettings {
     int chain = 128;     // hash-chain candidates tried per position
     int nice = 128;      // a match this long ends the search
     bool lazy = true;    // try the next position before taking a match
+    bool lazy2 = true;   // ... and the one after it
     int lazyLimit = 64;  // ... unless the match is at least this long
-    int tooFar = 8192;   // a 3-byte match further back costs more than three literals
     int cut = 32;        // binary-tree nodes visited per position (optimal)
     int passes = 2;      // parses per chunk, each priced by the previous one's codes
 };

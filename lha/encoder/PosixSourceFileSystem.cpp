@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "lha/encoder/BufferedOutput.h"
 #include "lha/encoder/SourceFileSystem.h"
 
 namespace kavrel::lha {
@@ -53,63 +54,27 @@ private:
     bool failed_ = false;
 };
 
-bool WriteAll(int fd, const std::uint8_t* p, std::size_t size, std::uint64_t offset) {
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
-}
-
-class PosixArchiveOutput : public ArchiveOutput {
+class PosixArchiveOutput : public BufferedArchiveOutput {
 public:
-    explicit PosixArchiveOutput(int fd) : fd_(fd) { buffer_.reserve(kBuffer); }
-    bool Write(const void* data, std::size_t size) override {
-        if (failed_) return false;
-        const auto* p = static_cast<const std::uint8_t*>(data);
-        if (buffer_.size() + size > kBuffer && !Flush()) return false;
-        if (size >= kBuffer) {
-            if (!WriteAll(fd_.Get(), p, size, written_)) return Fail();
-            written_ += size;
-            return true;
+    explicit PosixArchiveOutput(int fd) : fd_(fd) {}
+
+protected:
+    bool WriteRawAt(std::uint64_t offset, const std::uint8_t* p, std::size_t size) override {
+        while (size > 0) {
+            const ssize_t n = ::pwrite(fd_.Get(), p, size, static_cast<off_t>(offset));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            p += n;
+            size -= static_cast<std::size_t>(n);
+            offset += static_cast<std::uint64_t>(n);
         }
-        buffer_.insert(buffer_.end(), p, p + size);
         return true;
     }
-    std::uint64_t Position() const override { return written_ + buffer_.size(); }
-    bool Truncate(std::uint64_t offset) override {
-        if (!Flush() || offset > written_ || ::ftruncate(fd_.Get(), static_cast<off_t>(offset)) != 0) return Fail();
-        written_ = offset;
-        return true;
-    }
-    bool WriteAt(std::uint64_t offset, const void* data, std::size_t size) override {
-        if (!Flush() || offset + size > written_) return Fail();
-        return WriteAll(fd_.Get(), static_cast<const std::uint8_t*>(data), size, offset) || Fail();
-    }
-    bool Close() override { return Flush() && fd_.Close() && !failed_; }
+    bool TruncateRaw(std::uint64_t offset) override { return ::ftruncate(fd_.Get(), static_cast<off_t>(offset)) == 0; }
+    bool CloseRaw() override { return fd_.Close(); }
 
 private:
-    static constexpr std::size_t kBuffer = std::size_t{1} << 16;
-    bool Flush() {
-        if (failed_) return false;
-        if (buffer_.empty()) return true;
-        if (!WriteAll(fd_.Get(), buffer_.data(), buffer_.size(), written_)) return Fail();
-        written_ += buffer_.size();
-        buffer_.clear();
-        return true;
-    }
-    bool Fail() {
-        failed_ = true;
-        return false;
-    }
     Descriptor fd_;
-    std::vector<std::uint8_t> buffer_;
-    std::uint64_t written_ = 0;
-    bool failed_ = false;
 };
 
 class PosixSourceFileSystem : public SourceFileSystem {

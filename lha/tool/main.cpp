@@ -13,8 +13,13 @@
 #include "lha/Extractor.h"
 #include "lha/Messages.h"
 #include "lha/tool/AddCommand.h"
+#ifdef _WIN32
+#include "lha/dll/Win32FileSystem.h"
+#endif
 
-int main(int argc, char** argv) {
+// The tool itself, with UTF-8 arguments: main below on Linux, wmain (WideMain.cpp) on
+// Windows, where the arguments come as UTF-16.
+int KavrelLhaMain(int argc, char** argv) {
     using namespace kavrel::lha;
     if (argc >= 2 && std::strcmp(argv[1], "a") == 0) return RunAddCommand(std::vector<std::string>(argv + 2, argv + argc));
     if (argc < 3 || argc > 4 || std::strlen(argv[1]) != 1 || !std::strchr("exlt", argv[1][0])) {
@@ -30,7 +35,11 @@ int main(int argc, char** argv) {
     }
     request.archive = argv[2];
     if (argc == 4) request.destination = argv[3];
+#ifdef _WIN32
+    auto fs = MakeWin32FileSystem();
+#else
     auto fs = MakePosixFileSystem();
+#endif
     const Outcome outcome = RunRequest(*fs, request, [&](const EntryHeader& h) {
         if (request.command == Command::List) {
             std::printf("%s %12" PRIu64 " %12" PRIu64 "  %04x  L%d  %s%s%s\n", h.methodId, h.originalSize,
@@ -50,3 +59,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+#ifndef _WIN32
+int main(int argc, char** argv) { return KavrelLhaMain(argc, argv); }
+#endif
