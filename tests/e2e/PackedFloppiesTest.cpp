@@ -82,7 +82,7 @@ TEST_F(PackedFloppiesTest, ABuiltThreeFloppySetInstallsTheSourcesByteForByte) {
                      << " bytes: a 720 KB floppy cannot carry them (the shipped pair is to stay under 256 KB)";
     }
     ASSERT_EQ(RunPack(L"build " + kSources + L"\\update.toml -o " + kSet + L" --dist-root " + kDist + L" --force"), 0);
-    ASSERT_EQ(RunPack(L"check " + kSet + L"\\disk1"), 0) << "check passes on what build wrote";
+    ASSERT_EQ(RunPack(L"check " + kSet + L"\\disk1 --media floppy-720"), 0) << "check passes on what build wrote";
     for (int disk : {1, 2, 3}) {
         EXPECT_EQ(ReadBytes(kSet + L"\\disk" + std::to_wstring(disk) + L"\\info.txt") != "<missing>", disk == 1);
     }
