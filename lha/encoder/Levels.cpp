@@ -10,7 +10,7 @@ LevelSettings SettingsForLevel(int level) {
         s.optimal = true;
         s.nice = 128;
         s.cut = 24;
-        s.passes = 2;
+        s.passes = 1;
         return s;
     }
     //                             1   2   3   4   5    6    7     8

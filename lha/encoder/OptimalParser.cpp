@@ -1,7 +1,7 @@
 // Level 9: for each chunk of up to 32 KiB, every match the binary tree finds is kept,
 // and a shortest-path search picks the cheapest literals and matches, priced by the
-// code lengths a block of those symbols would really get. The parse is repeated with
-// the lengths of the previous parse, and the cheapest result is kept.
+// code lengths the symbols of the previous parse really got (the chunk before, or the
+// same chunk parsed again); the cheapest result is kept.
 #include <algorithm>
 #include <limits>
 
@@ -62,6 +62,7 @@ private:
     std::vector<Symbol> best_;
     BlockPlan plan_;
     std::uint32_t misses_ = 0;  // positions since one had a match
+    bool primed_ = false;       // prices come from a parse of the data
 };
 
 void OptimalParser::Gather(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t avail) {
@@ -94,7 +95,13 @@ void OptimalParser::Gather(const std::uint8_t* buffer, std::size_t p, std::size_
             const int extra = MatchLength(s - longest.distanceMinus1 - 1 + look, s + look, maxLength - look);
             longest.length = static_cast<std::uint16_t>(look + extra);
         }
-        if (longest.length >= settings_.nice) skipUntil = q + longest.length;
+        if (longest.length >= settings_.nice) {
+            skipUntil = q + longest.length;
+        } else if (longest.distanceMinus1 == 0 && longest.length >= 32) {
+            // A run of one byte: inside it every search finds the run again, slowly. Its
+            // last positions are searched, for matches that go on past it.
+            skipUntil = q + longest.length - 16;
+        }
         pairs_.insert(pairs_.end(), found.begin(), found.begin() + count);
     }
     first_[n] = static_cast<std::uint32_t>(pairs_.size());
@@ -182,7 +189,10 @@ std::size_t OptimalParser::ParseChunk(const std::uint8_t* buffer, std::size_t p,
     Gather(buffer, p, n, avail);
     std::uint64_t bestBits = std::numeric_limits<std::uint64_t>::max();
     std::size_t bestEnd = p;
-    for (int pass = 0; pass < std::max(1, settings_.passes); ++pass) {
+    // The first chunk starts from guessed prices: one more parse for it.
+    const int passes = std::max(1, settings_.passes) + (primed_ ? 0 : 1);
+    primed_ = true;
+    for (int pass = 0; pass < passes; ++pass) {
         trial_.clear();
         const std::size_t stop = Search(buffer, p, n, trial_);
         Histogram h;

@@ -25,7 +25,7 @@ struct LevelSettings {
     bool lazy2 = true;   // ... and the one after it
     int lazyLimit = 64;  // ... unless the match is at least this long
     int cut = 32;        // binary-tree nodes visited per position (optimal)
-    int passes = 2;      // parses per chunk, each priced by the previous one's codes
+    int passes = 1;      // parses per chunk, each priced by the previous one's codes
 };
 
 // Settings of level 1..9; 0 is the default level.

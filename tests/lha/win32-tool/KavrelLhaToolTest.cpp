@@ -7,14 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/Text.h"
+#include "support/HostPath.h"
+
 namespace {
 
-std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
+// The copy of kavrel-lha.exe in the test's temporary folder: the build folder has no
+// drive letter under Wine, and a program there cannot be started.
+std::wstring toolCopy;
+std::wstring ToolPath() { return toolCopy; }
 
-std::wstring ToolPath() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return Folder(self) + L"\\kavrel-lha.exe";
+bool CopyTool(const std::wstring& folder) {
+    const std::u16string built = kavrel::Utf8ToUtf16(kavrel::test::HostPath(KAVREL_LHA_TOOL));
+    toolCopy = folder + L"\\kavrel-lha.exe";
+    return CopyFileW(std::wstring(built.begin(), built.end()).c_str(), toolCopy.c_str(), FALSE) != 0;
 }
 
 // Runs kavrel-lha.exe with `arguments`; its exit code.
@@ -23,7 +29,10 @@ DWORD RunTool(const std::wstring& arguments) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+    const std::wstring folder = toolCopy.substr(0, toolCopy.find_last_of(L'\\'));
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+        return 999;
+    }
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 999;
     GetExitCodeProcess(pi.hProcess, &code);
@@ -80,9 +89,17 @@ protected:
         root_ = std::wstring(temp) + L"kavrel-lha-tool-" + std::to_wstring(GetCurrentProcessId());
         RemoveTree(root_);
         ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
+        tools_ = root_ + L"-tool";
+        RemoveTree(tools_);
+        ASSERT_TRUE(CreateDirectoryW(tools_.c_str(), nullptr));
+        ASSERT_TRUE(CopyTool(tools_));
     }
-    void TearDown() override { RemoveTree(root_); }
+    void TearDown() override {
+        RemoveTree(root_);
+        RemoveTree(tools_);
+    }
     std::wstring root_;
+    std::wstring tools_;
 };
 
 std::string Text(std::size_t size) {
