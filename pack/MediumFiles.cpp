@@ -41,10 +41,12 @@ public:
         return file;
     }
     bool MakeDirectory(const std::string&) override { return false; }
+    bool RemoveFolder(const std::string&) override { return false; }
     std::unique_ptr<lha::OutputFile> CreateNew(const std::string&) override { return nullptr; }
-    bool Replace(const std::string&, const std::string&) override { return false; }
+    bool Move(const std::string&, const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
     void SetModificationTime(const std::string&, std::int64_t) override {}
+    bool FreeSpace(const std::string&, std::uint64_t&) override { return false; }
 };
 
 }  // namespace

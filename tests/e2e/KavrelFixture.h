@@ -14,6 +14,9 @@ namespace kavrel::e2e {
 inline const char kStart[] = "開始";
 inline const char kNext[] = "次へ";
 inline const char kUpdate[] = "更新";
+// Exit codes (the README's table).
+inline constexpr long kUpdated = 0;
+inline constexpr long kLeftBeforeTheRun = 2;
 
 class KavrelTest : public ::testing::Test {
 protected:
@@ -31,28 +34,12 @@ protected:
         return *kavrel_;
     }
     KavrelProcess& Start() { return Start(medium_); }
-
-    // Intro → destination (folder of line 16) → confirmation → 更新.
-    void ConfirmUpdate(KavrelProcess& kavrel) {
-        const HWND intro = kavrel.WaitPage(kStart);
-        ASSERT_NE(intro, nullptr);
-        PressKey(::GetDlgItem(intro, IDOK), VK_RETURN);
-        const HWND dest = kavrel.WaitPage(kNext);
-        ASSERT_NE(dest, nullptr);
-        Click(dest, IDOK);
-        const HWND confirm = kavrel.WaitPage(kUpdate);
-        ASSERT_NE(confirm, nullptr);
-        Click(confirm, IDOK);
-    }
-
-    // The next message box with this caption; its text, then it is answered.
-    std::string Answer(KavrelProcess& kavrel, const wchar_t* caption, int button) {
-        const HWND box = kavrel.WaitWindow(L"#32770", caption, 30000);
-        if (box == nullptr) return "<no message box>";
-        const std::string text = MessageBoxText(box);
-        Click(box, button);
-        kavrel.WaitGone(box);
-        return text;
+    // Started from `folder` with switches, its output captured (for /?).
+    KavrelProcess& StartWith(const std::wstring& folder, const std::wstring& arguments, bool captureOutput = false,
+                             const std::wstring& workingDir = L"C:\\") {
+        kavrel_ = std::make_unique<KavrelProcess>(folder + L"\\Kavrel.exe", workingDir, arguments, captureOutput);
+        EXPECT_TRUE(kavrel_->Started());
+        return *kavrel_;
     }
 
     std::wstring medium_ = L"D:\\E2E\\MEDIUM";

@@ -119,11 +119,6 @@ void EmptyFolder(const std::wstring& folder) {
     ::FindClose(find);
 }
 
-bool LayOutDemoInstallation(const std::wstring& folder) {
-    const std::wstring demo = Widen(test::HostPath(KAVREL_SOURCE_DIR "/demo/install"));
-    return FreshFolder(folder) && CopyTree(demo, folder);
-}
-
 bool InstallKavrel(const std::wstring& folder) {
     const std::wstring exe = Widen(test::HostPath(KAVREL_EXE));
     if (!::CopyFileW(exe.c_str(), (folder + L"\\Kavrel.exe").c_str(), FALSE)) return false;

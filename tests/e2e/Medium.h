@@ -24,7 +24,5 @@ bool InstallKavrel(const std::wstring& folder);
 bool CopyTree(const std::wstring& from, const std::wstring& to);
 // Removes what a folder holds (what can be removed: a running program cannot).
 void EmptyFolder(const std::wstring& folder);
-// A fresh copy of the demo installation (demo/install: V6.1, system MORVANE12).
-bool LayOutDemoInstallation(const std::wstring& folder);
 
 }  // namespace kavrel::e2e

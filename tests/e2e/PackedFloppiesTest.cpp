@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "e2e/KavrelFixture.h"
+#include "e2e/DemoRun.h"
 #include "support/HostPath.h"
 #include "tests/pack/ThreeFloppies.h"
 
@@ -18,7 +18,6 @@ namespace {
 const std::wstring kSources = L"D:\\E2E\\PACKSRC";
 const std::wstring kDist = L"D:\\E2E\\PACKDIST";
 const std::wstring kSet = L"D:\\E2E\\FLOPPIES";
-const std::wstring kInstall = L"E:\\E2E\\MORVANE";
 const std::wstring kFloppy = L"F:";
 
 // Runs kavrel-pack.exe with `arguments`; its exit code, or -1 when it did not end.
@@ -64,10 +63,10 @@ bool InsertDisk(int disk) {
     return CopyTree(kSet + L"\\disk" + std::to_wstring(disk), kFloppy + L"\\");
 }
 
-class PackedFloppiesTest : public KavrelTest {
+class PackedFloppiesTest : public DemoRunTest {
 protected:
     void TearDown() override {
-        KavrelTest::TearDown();
+        DemoRunTest::TearDown();
         EmptyFolder(kFloppy + L"\\");
     }
 };
@@ -87,7 +86,6 @@ TEST_F(PackedFloppiesTest, ABuiltThreeFloppySetInstallsTheSourcesByteForByte) {
         EXPECT_EQ(ReadBytes(kSet + L"\\disk" + std::to_wstring(disk) + L"\\info.txt") != "<missing>", disk == 1);
     }
     EXPECT_EQ(::GetFileAttributesW((kSet + L"\\disk4").c_str()), INVALID_FILE_ATTRIBUTES) << "three disks";
-    ASSERT_TRUE(LayOutDemoInstallation(kInstall));
     ASSERT_TRUE(InsertDisk(1));
 
     auto& kavrel = Start(kFloppy);
@@ -128,7 +126,7 @@ TEST_F(PackedFloppiesTest, TheDemoManifestBuildsAMediumThatInstalls) {
     ASSERT_EQ(RunPack(L"build " + demo + L"\\update.toml -o " + built + L" --dist-root " + kDist + L" --force"), 0);
     ASSERT_EQ(RunPack(L"check " + built), 0);
     ASSERT_EQ(RunPack(L"show " + built), 0);
-    ASSERT_TRUE(LayOutDemoInstallation(L"E:\\MORVANE"));
+    ASSERT_TRUE(LayOutInstallation(L"E:\\MORVANE"));
 
     auto& kavrel = Start(built);
     ConfirmUpdate(kavrel);

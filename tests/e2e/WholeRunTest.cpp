@@ -3,62 +3,12 @@
 // medium behind the floppy drive, then files, attributes and registry read back.
 #include <windows.h>
 
-#include "e2e/KavrelFixture.h"
-#include "support/HostPath.h"
+#include "e2e/DemoRun.h"
 
 namespace kavrel::e2e {
 namespace {
 
-const std::wstring kDemo = Widen(test::HostPath(KAVREL_SOURCE_DIR "/demo"));
-const std::wstring kInstall = L"E:\\E2E\\MORVANE";
-
-std::vector<std::string> DemoLines(const std::wstring& installFolder) {
-    auto lines = BlankInfoLines();
-    lines[0] = "モルベーン 更新";
-    lines[15] = Narrow(installFolder) + "\\";
-    lines[16] = "V6.1";
-    lines[17] = "0";
-    lines[18] = "NULL";
-    for (int i = 0; i < 15; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "MORVANE%02d", i + 1);
-        lines[26 + i] = name;
-    }
-    return lines;
-}
-
-bool CopyDemo(const std::wstring& relative, const std::wstring& to) {
-    return ::CopyFileW((kDemo + L"\\" + relative).c_str(), to.c_str(), FALSE) != 0;
-}
-
-std::wstring RegistryDefault(const std::wstring& key) {
-    wchar_t value[1024] = {};
-    DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS) {
-        return L"<missing>";
-    }
-    return value;
-}
-
-class WholeRunTest : public KavrelTest {
-protected:
-    void SetUp() override {
-        KavrelTest::SetUp();
-        ASSERT_TRUE(LayOutDemoInstallation(kInstall));
-        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"veskofile");
-        HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, L".qmz", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                    &key, nullptr), ERROR_SUCCESS);
-        ::RegCloseKey(key);
-        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".oqmz");
-    }
-    void TearDown() override {
-        KavrelTest::TearDown();
-        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"veskofile");
-        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".qmz");
-    }
-};
+class WholeRunTest : public DemoRunTest {};
 
 TEST_F(WholeRunTest, FromAFixedDriveEveryItemLandsAndTheProgramEnds) {
     auto lines = DemoLines(kInstall);
@@ -151,7 +101,7 @@ TEST_F(WholeRunTest, CancelAtADiskPromptKeepsWhatIsInstalledAndEnds) {
     ConfirmUpdate(kavrel);
     EXPECT_EQ(Answer(kavrel, L"確認", IDCANCEL), "2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。");
     EXPECT_EQ(Answer(kavrel, L"確認", IDOK), "ｱｯﾌﾟﾃﾞｲﾄを取消しました。");
-    EXPECT_EQ(kavrel.WaitExit(), 0);
+    EXPECT_EQ(kavrel.WaitExit(), 1602);
     EXPECT_NE(ReadBytes(kInstall + L"\\BIN\\PROG.DAT"), "<missing>");
     EXPECT_TRUE(ReadBytes(kInstall + L"\\DATA\\DATA.DAT") == "<missing>") << "nothing after the cancel";
     for (const wchar_t* f : {L"F:\\PROG.lzh", L"F:\\info.txt", L"F:\\Kavrel.exe", L"F:\\UNLHA32.dll"}) {
