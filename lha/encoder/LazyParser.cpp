@@ -66,6 +66,7 @@ private:
     Found Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain);
     // Bits a match saves over literals for its bytes, at the current prices.
     int Savings(const std::uint8_t* at, const Found& m) const {
+        if (m.length < kMinMatch) return 0;  // no match at all
         int literals = 0;
         for (int i = 0; i < m.length; ++i) literals += symbolPrice_[at[i]];
         return literals - symbolPrice_[253 + m.length] - positionPrice_[PositionCode(m.distance - 1)];

@@ -53,6 +53,7 @@ int KavrelLhaMain(int argc, char** argv) {
 #ifdef SIGXFSZ
     // A write past the process's file-size limit must fail like a full disk (EFBIG),
     // so that the archive ends cleanly instead of the process being killed.
+#ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     Request request;
