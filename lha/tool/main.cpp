@@ -50,7 +50,6 @@ int KavrelLhaMain(int argc, char** argv) {
         std::fprintf(stderr, "usage: kavrel-lha e|x|l|t archive [dest]\n       kavrel-lha a [switches] archive files...\n");
         return 2;
     }
-#ifdef SIGXFSZ
     // A write past the process's file-size limit must fail like a full disk (EFBIG),
     // so that the archive ends cleanly instead of the process being killed.
 #ifdef SIGXFSZ
