@@ -111,22 +111,6 @@ bool CopyTree(const std::wstring& from, const std::wstring& to) {
     return ok;
 }
 
-void EmptyFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveTree(folder + L"\\" + name);
-        } else {
-            ::DeleteFileW((folder + L"\\" + name).c_str());
-        }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-}
-
 bool InstallKavrel(const std::wstring& folder) {
     const std::wstring exe = Widen(test::HostPath(KAVREL_EXE));
     if (!::CopyFileW(exe.c_str(), (folder + L"\\Kavrel.exe").c_str(), FALSE)) return false;

@@ -24,7 +24,5 @@ bool WriteInfo(const std::wstring& folder, const std::vector<std::string>& lines
 bool InstallKavrel(const std::wstring& folder);
 // Copies a folder tree (files and folders below `from`) into `to`.
 bool CopyTree(const std::wstring& from, const std::wstring& to);
-// Removes what a folder holds (what can be removed: a running program cannot).
-void EmptyFolder(const std::wstring& folder);
 
 }  // namespace kavrel::e2e

@@ -59,17 +59,12 @@ bool LayOutSources() {
 
 // A disk swap: what the drive held goes (but the running program), the disk goes in.
 bool InsertDisk(int disk) {
-    EmptyFolder(kFloppy + L"\\");
+    EmptyDrive(kFloppy);
     return CopyTree(kSet + L"\\disk" + std::to_wstring(disk), kFloppy + L"\\");
 }
 
-class PackedFloppiesTest : public DemoRunTest {
-protected:
-    void TearDown() override {
-        DemoRunTest::TearDown();
-        EmptyFolder(kFloppy + L"\\");
-    }
-};
+// The demo-run fixture cleans the registry and empties F: after each test.
+class PackedFloppiesTest : public DemoRunTest {};
 
 TEST_F(PackedFloppiesTest, ABuiltThreeFloppySetInstallsTheSourcesByteForByte) {
     ASSERT_TRUE(LayOutSources());
