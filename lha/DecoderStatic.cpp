@@ -128,12 +128,7 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
     std::uint32_t blockLeft = 0;
     const std::uint32_t* const ct = cTable_.Entries();
     const std::uint32_t* const pt = pTable_.Entries();
-    constexpr int cShift = 64 - kCPrimaryBits;
-    constexpr int pShift = 64 - kPPrimaryBits;
-    constexpr std::uint32_t cSub = (1u << (HuffmanTable::kMaxCodeLength - kCPrimaryBits)) - 1;
-    constexpr std::uint32_t pSub = (1u << (HuffmanTable::kMaxCodeLength - kPPrimaryBits)) - 1;
     const std::uint32_t np = static_cast<std::uint32_t>(np_);
-    constexpr std::uint32_t kLink = HuffmanTable::kLink;
     while (left > 0) {
         if (blockLeft == 0) {
             reader_.Refill();
@@ -162,25 +157,24 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
             r.p += (63 - r.count) >> 3;
             r.count |= 56;
         };
-        auto decodeC = [&r, ct] {
-            std::uint32_t e = ct[r.bits >> cShift];
-            if (e & kLink) e = ct[(e & 0xFFFF) + ((r.bits >> 48) & cSub)];
-            const int n = static_cast<int>(e >> 16) & 0x1F;
+        auto decode = [&r](const std::uint32_t* table, int primaryBits) {
+            const std::uint32_t e = HuffmanTable::LookUp(table, primaryBits, r.bits);
+            const int n = HuffmanTable::CodeLength(e);
             r.bits <<= n;
             r.count -= n;
-            return e & 0xFFFF;
+            return HuffmanTable::Symbol(e);
         };
         while (blockLeft > 0 && left > 0 && out < outLimit && r.end - r.p >= 16) {
             refill();
             --blockLeft;
-            std::uint32_t c = decodeC();
+            std::uint32_t c = decode(ct, kCPrimaryBits);
             if (c < 256) {
                 *out++ = static_cast<std::uint8_t>(c);
                 --left;
                 // A second symbol from the same refill (at least 40 bits are left).
                 if (blockLeft == 0 || left == 0) continue;
                 --blockLeft;
-                c = decodeC();
+                c = decode(ct, kCPrimaryBits);
                 if (c < 256) {
                     *out++ = static_cast<std::uint8_t>(c);
                     --left;
@@ -193,12 +187,7 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
                 break;
             }
             std::size_t length = c - 253;
-            std::uint32_t e = pt[r.bits >> pShift];
-            if (e & kLink) e = pt[(e & 0xFFFF) + ((r.bits >> 48) & pSub)];
-            const int n = static_cast<int>(e >> 16) & 0x1F;
-            r.bits <<= n;
-            r.count -= n;
-            const std::uint32_t p = e & 0xFFFF;
+            const std::uint32_t p = decode(pt, kPPrimaryBits);
             if (p >= np) {
                 corrupt = true;
                 break;

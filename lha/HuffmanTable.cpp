@@ -7,7 +7,6 @@ namespace kavrel::lha {
 HuffmanTable::HuffmanTable(int maxSymbols, int primaryBits)
     : maxSymbols_(maxSymbols),
       primaryBits_(primaryBits),
-      subMask_((1u << (kMaxCodeLength - primaryBits)) - 1),
       entries_((std::size_t{1} << primaryBits) +
                static_cast<std::size_t>(maxSymbols) * (std::size_t{1} << (kMaxCodeLength - primaryBits))) {}
 
@@ -53,7 +52,7 @@ bool HuffmanTable::Build(const std::uint8_t* lengths, int count) {
                 used += std::size_t{1} << subBits;
             }
             const std::size_t base = slot & 0xFFFF;
-            const std::size_t first = c & subMask_;
+            const std::size_t first = c & ((1u << subBits) - 1);
             const std::size_t n = std::size_t{1} << (kMaxCodeLength - len);
             std::fill(entries_.begin() + base + first, entries_.begin() + base + first + n, leaf);
         }
