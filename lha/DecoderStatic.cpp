@@ -142,13 +142,19 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
         if (!window_.Reserve()) return DecodeStatus::OutputFailed;
         if (reader_.Exhausted()) return DecodeStatus::Corrupt;
 
-        // The inner loop, with the bit reader and the window in locals: it runs while the
-        // input buffer holds 16 bytes (two refills) and the window has room for a literal
-        // and a match. One symbol needs at most 16 + 16 + 18 bits, so one refill per
-        // symbol is enough; two literals share one.
+        // The inner loop, with the bit reader and the window in locals. It runs on a budget
+        // of symbols that can overrun nothing, so it tests nothing else: no more than the
+        // block holds, a symbol makes at most kMaxMatch bytes (of the output still due and
+        // of the window's room) and takes at most 7 bytes of input per refill (16 + 16 + 18
+        // bits; a refill reads 8 bytes). Two literals share one refill.
         BitReader::State r = reader_.Export();
         std::uint8_t* out = window_.Cursor();
-        std::uint8_t* const outLimit = window_.Limit();
+        std::uint8_t* const first = out;
+        const std::uint64_t room = std::min<std::uint64_t>(window_.Room(), left);
+        const std::size_t input = static_cast<std::size_t>(r.end - r.p);
+        const std::size_t planned = static_cast<std::size_t>(
+            std::min<std::uint64_t>({blockLeft, room / Window::kMaxMatch, input > 8 ? (input - 8) / 7 : 0}));
+        std::size_t budget = planned;
         bool corrupt = false;
         auto refill = [&r] {
             std::uint64_t v;
@@ -164,20 +170,17 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
             r.count -= n;
             return HuffmanTable::Symbol(e);
         };
-        while (blockLeft > 0 && left > 0 && out < outLimit && r.end - r.p >= 16) {
+        while (budget >= 2) {
             refill();
-            --blockLeft;
             std::uint32_t c = decode(ct, kCPrimaryBits);
+            --budget;
             if (c < 256) {
                 *out++ = static_cast<std::uint8_t>(c);
-                --left;
                 // A second symbol from the same refill (at least 40 bits are left).
-                if (blockLeft == 0 || left == 0) continue;
-                --blockLeft;
                 c = decode(ct, kCPrimaryBits);
+                --budget;
                 if (c < 256) {
                     *out++ = static_cast<std::uint8_t>(c);
-                    --left;
                     continue;
                 }
                 refill();
@@ -186,7 +189,7 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
                 corrupt = true;
                 break;
             }
-            std::size_t length = c - 253;
+            const std::size_t length = c - 253;
             const std::uint32_t p = decode(pt, kPPrimaryBits);
             if (p >= np) {
                 corrupt = true;
@@ -200,18 +203,20 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
                 r.count -= extra;
             }
             ++distance;
-            if (length > left) length = static_cast<std::size_t>(left);
             Window::CopyMatch(out, distance, length);
             out += length;
-            left -= length;
         }
+        if (corrupt) return DecodeStatus::Corrupt;
         reader_.Import(r);
         window_.SetCursor(out);
-        if (corrupt) return DecodeStatus::Corrupt;
-        if (blockLeft == 0 || left == 0 || out >= outLimit) continue;
+        blockLeft -= static_cast<std::uint32_t>(planned - budget);
+        left -= static_cast<std::uint64_t>(out - first);
+        if (blockLeft == 0 || left == 0) continue;
+        if (!window_.Reserve()) return DecodeStatus::OutputFailed;
 
-        // Near the end of the input buffer: one symbol through the reader, which refills it
-        // (or invents zeros past the end of the data, counted by Exhausted()).
+        // Near the end of the input buffer, the block, the output or the window: one symbol
+        // through the reader, which refills it (or invents zeros past the end of the data,
+        // counted by Exhausted()).
         reader_.Refill();
         --blockLeft;
         const std::uint32_t c = cTable_.Decode(reader_);
