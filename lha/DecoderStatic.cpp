@@ -146,14 +146,15 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
         // of symbols that can overrun nothing, so it tests nothing else: no more than the
         // block holds, a symbol makes at most kMaxMatch bytes (of the output still due and
         // of the window's room) and takes at most 7 bytes of input per refill (16 + 16 + 18
-        // bits; a refill reads 8 bytes). Two literals share one refill.
+        // bits; a refill reads 8 bytes; one more refill goes before the loop). Two literals
+        // share one refill.
         BitReader::State r = reader_.Export();
         std::uint8_t* out = window_.Cursor();
         std::uint8_t* const first = out;
         const std::uint64_t room = std::min<std::uint64_t>(window_.Room(), left);
         const std::size_t input = static_cast<std::size_t>(r.end - r.p);
         const std::size_t planned = static_cast<std::size_t>(
-            std::min<std::uint64_t>({blockLeft, room / Window::kMaxMatch, input > 8 ? (input - 8) / 7 : 0}));
+            std::min<std::uint64_t>({blockLeft, room / Window::kMaxMatch, input > 16 ? (input - 16) / 7 : 0}));
         std::size_t budget = planned;
         bool corrupt = false;
         auto refill = [&r] {
@@ -163,26 +164,33 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
             r.p += (63 - r.count) >> 3;
             r.count |= 56;
         };
-        auto decode = [&r](const std::uint32_t* table, int primaryBits) {
-            const std::uint32_t e = HuffmanTable::LookUp(table, primaryBits, r.bits);
-            const int n = HuffmanTable::CodeLength(e);
+        auto consume = [&r](std::uint32_t entry) {
+            const int n = HuffmanTable::CodeLength(entry);
             r.bits <<= n;
             r.count -= n;
-            return HuffmanTable::Symbol(e);
+            return HuffmanTable::Symbol(entry);
         };
+        // The entry of the next literal/length code is looked up before the refill that
+        // follows a literal: the refill only adds bits below the 16 that it reads, so the
+        // lookup need not wait for the refill's load.
+        refill();
+        std::uint32_t e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);
         while (budget >= 2) {
-            refill();
-            std::uint32_t c = decode(ct, kCPrimaryBits);
+            // Here e is the entry of the code at the top of the bits, and 56 bits are ready.
+            std::uint32_t c = consume(e);
             --budget;
             if (c < 256) {
                 *out++ = static_cast<std::uint8_t>(c);
-                // A second symbol from the same refill (at least 40 bits are left).
-                c = decode(ct, kCPrimaryBits);
-                --budget;
-                if (c < 256) {
-                    *out++ = static_cast<std::uint8_t>(c);
+                e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);  // 40 bits ready
+                if (HuffmanTable::Symbol(e) < 256) {
+                    *out++ = static_cast<std::uint8_t>(consume(e));
+                    --budget;
+                    e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);  // 24 bits ready
+                    refill();
                     continue;
                 }
+                c = consume(e);
+                --budget;
                 refill();
             }
             if (c >= static_cast<std::uint32_t>(kNC)) {
@@ -190,7 +198,7 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
                 break;
             }
             const std::size_t length = c - 253;
-            const std::uint32_t p = decode(pt, kPPrimaryBits);
+            const std::uint32_t p = consume(HuffmanTable::LookUp(pt, kPPrimaryBits, r.bits));
             if (p >= np) {
                 corrupt = true;
                 break;
@@ -203,6 +211,8 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
                 r.count -= extra;
             }
             ++distance;
+            refill();
+            e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);
             Window::CopyMatch(out, distance, length);
             out += length;
         }
