@@ -173,48 +173,50 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
         // The entry of the next literal/length code is looked up before the refill that
         // follows a literal: the refill only adds bits below the 16 that it reads, so the
         // lookup need not wait for the refill's load.
-        refill();
-        std::uint32_t e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);
-        while (budget >= 2) {
-            // Here e is the entry of the code at the top of the bits, and 56 bits are ready.
-            std::uint32_t c = consume(e);
-            --budget;
-            if (c < 256) {
-                *out++ = static_cast<std::uint8_t>(c);
-                e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);  // 40 bits ready
-                if (HuffmanTable::Symbol(e) < 256) {
-                    *out++ = static_cast<std::uint8_t>(consume(e));
-                    --budget;
-                    e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);  // 24 bits ready
-                    refill();
-                    continue;
-                }
-                c = consume(e);
-                --budget;
-                refill();
-            }
-            if (c >= static_cast<std::uint32_t>(kNC)) {
-                corrupt = true;
-                break;
-            }
-            const std::size_t length = c - 253;
-            const std::uint32_t p = consume(HuffmanTable::LookUp(pt, kPPrimaryBits, r.bits));
-            if (p >= np) {
-                corrupt = true;
-                break;
-            }
-            std::size_t distance = p;
-            if (p > 1) {
-                const int extra = static_cast<int>(p - 1);
-                distance = (std::size_t{1} << extra) + static_cast<std::size_t>(r.bits >> (64 - extra));
-                r.bits <<= extra;
-                r.count -= extra;
-            }
-            ++distance;
+        if (budget >= 2) {  // only then does the budget vouch for the input the refill reads
             refill();
-            e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);
-            Window::CopyMatch(out, distance, length);
-            out += length;
+            std::uint32_t e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);
+            while (budget >= 2) {
+                // Here e is the entry of the code at the top of the bits, and 56 bits are ready.
+                std::uint32_t c = consume(e);
+                --budget;
+                if (c < 256) {
+                    *out++ = static_cast<std::uint8_t>(c);
+                    e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);  // 40 bits ready
+                    if (HuffmanTable::Symbol(e) < 256) {
+                        *out++ = static_cast<std::uint8_t>(consume(e));
+                        --budget;
+                        e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);  // 24 bits ready
+                        refill();
+                        continue;
+                    }
+                    c = consume(e);
+                    --budget;
+                    refill();
+                }
+                if (c >= static_cast<std::uint32_t>(kNC)) {
+                    corrupt = true;
+                    break;
+                }
+                const std::size_t length = c - 253;
+                const std::uint32_t p = consume(HuffmanTable::LookUp(pt, kPPrimaryBits, r.bits));
+                if (p >= np) {
+                    corrupt = true;
+                    break;
+                }
+                std::size_t distance = p;
+                if (p > 1) {
+                    const int extra = static_cast<int>(p - 1);
+                    distance = (std::size_t{1} << extra) + static_cast<std::size_t>(r.bits >> (64 - extra));
+                    r.bits <<= extra;
+                    r.count -= extra;
+                }
+                ++distance;
+                refill();
+                e = HuffmanTable::LookUp(ct, kCPrimaryBits, r.bits);
+                Window::CopyMatch(out, distance, length);
+                out += length;
+            }
         }
         if (corrupt) return DecodeStatus::Corrupt;
         reader_.Import(r);

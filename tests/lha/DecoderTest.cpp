@@ -7,21 +7,14 @@
 #include "lha/HuffmanTable.h"
 #include "lha/Stream.h"
 #include "LhaTestSupport.h"
+#include "StringSink.h"
 
 namespace kavrel::lha {
 namespace {
 
 using test::CorpusDir;
 using test::ReadWhole;
-
-class StringSink : public Sink {
-public:
-    bool Write(const std::uint8_t* data, std::size_t size) override {
-        text.append(reinterpret_cast<const char*>(data), size);
-        return true;
-    }
-    std::string text;
-};
+using test::StringSink;
 
 DecodeStatus DecodeString(Method m, const std::string& packed, std::uint64_t size, std::string& out) {
     MemorySource source(packed.data(), packed.size());
