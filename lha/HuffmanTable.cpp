@@ -11,7 +11,7 @@ HuffmanTable::HuffmanTable(int maxSymbols, int primaryBits)
                static_cast<std::size_t>(maxSymbols) * (std::size_t{1} << (kMaxCodeLength - primaryBits))) {}
 
 void HuffmanTable::BuildSingle(std::uint32_t symbol) {
-    std::fill(entries_.begin(), entries_.begin() + (std::size_t{1} << primaryBits_), symbol);
+    std::fill(entries_.begin(), entries_.begin() + (std::size_t{1} << primaryBits_), symbol << 16);
 }
 
 bool HuffmanTable::Build(const std::uint8_t* lengths, int count) {
@@ -31,7 +31,7 @@ bool HuffmanTable::Build(const std::uint8_t* lengths, int count) {
     }
     const std::size_t primarySize = std::size_t{1} << primaryBits_;
     const int subBits = kMaxCodeLength - primaryBits_;
-    const std::uint32_t invalid = kInvalid;  // length 0: consumes nothing, decoders refuse it
+    const std::uint32_t invalid = kInvalid << 16;  // length 0: consumes nothing, decoders refuse it
     std::fill(entries_.begin(), entries_.begin() + primarySize, invalid);
     std::size_t used = primarySize;
     for (int sym = 0; sym < count; ++sym) {
@@ -39,7 +39,7 @@ bool HuffmanTable::Build(const std::uint8_t* lengths, int count) {
         if (len == 0) continue;
         const std::uint32_t c = next[len];  // 16-bit left-aligned code
         next[len] += 1u << (kMaxCodeLength - len);
-        const std::uint32_t leaf = static_cast<std::uint32_t>(sym) | (static_cast<std::uint32_t>(len) << 16);
+        const std::uint32_t leaf = static_cast<std::uint32_t>(sym) << 16 | static_cast<std::uint32_t>(len);
         if (len <= primaryBits_) {
             const std::size_t first = c >> subBits;
             const std::size_t n = std::size_t{1} << (primaryBits_ - len);
@@ -47,11 +47,11 @@ bool HuffmanTable::Build(const std::uint8_t* lengths, int count) {
         } else {
             std::uint32_t& slot = entries_[c >> subBits];
             if (!(slot & kLink)) {
-                slot = static_cast<std::uint32_t>(used) | kLink;
+                slot = static_cast<std::uint32_t>(used) << 16 | kLink;
                 std::fill(entries_.begin() + used, entries_.begin() + used + (std::size_t{1} << subBits), invalid);
                 used += std::size_t{1} << subBits;
             }
-            const std::size_t base = slot & 0xFFFF;
+            const std::size_t base = slot >> 16;
             const std::size_t first = c & ((1u << subBits) - 1);
             const std::size_t n = std::size_t{1} << (kMaxCodeLength - len);
             std::fill(entries_.begin() + base + first, entries_.begin() + base + first + n, leaf);
