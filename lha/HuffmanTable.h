@@ -52,9 +52,14 @@ public:
     const std::uint32_t* Entries() const { return entries_.data(); }
 
 private:
+    static std::uint32_t Leaf(std::uint32_t symbol, int length) {
+        return symbol << 16 | static_cast<std::uint32_t>(length);
+    }
+
     int maxSymbols_;
     int primaryBits_;
     std::vector<std::uint32_t> entries_;
+    std::vector<std::uint16_t> order_;  // Build's scratch: the symbols in code order
 };
 
 }  // namespace kavrel::lha

@@ -78,6 +78,47 @@ TEST(HuffmanTable, DecodesCanonicalCodesOfEveryLength) {
     }
 }
 
+// Bits given as text ("0110 1..."), blanks ignored, padded with zeros.
+std::string Packed(const std::string& bits) {
+    std::string bytes(16, '\0');
+    std::size_t i = 0;
+    for (char b : bits) {
+        if (b == ' ') continue;
+        if (b == '1') bytes[i / 8] = static_cast<char>(bytes[i / 8] | (0x80 >> (i % 8)));
+        ++i;
+    }
+    return bytes;
+}
+
+TEST(HuffmanTable, HolesOfIncompleteCodesDecodeAsInvalidAtBothLevels) {
+    // 0 -> 0; 1000000000000 -> 2; 1000000000001 -> 3; every other code starting with 1 is a
+    // hole, in the primary table (11...) and in the second-level one (10000000001...).
+    const std::uint8_t lengths[4] = {1, 0, 13, 13};
+    HuffmanTable table(4, 8);
+    ASSERT_TRUE(table.Build(lengths, 4));
+    const struct {
+        const char* bits;
+        std::uint32_t symbol;
+    } cases[] = {{"0", 0}, {"10000000 00000", 2}, {"10000000 00001", 3}, {"10000000 001", HuffmanTable::kInvalid},
+                 {"10000000 1", HuffmanTable::kInvalid}, {"11", HuffmanTable::kInvalid},
+                 {"10000001", HuffmanTable::kInvalid}};
+    for (const auto& c : cases) {
+        const std::string bytes = Packed(c.bits);
+        MemorySource src(bytes.data(), bytes.size());
+        BitReader reader(src);
+        reader.Refill();
+        EXPECT_EQ(table.Decode(reader), c.symbol) << c.bits;
+    }
+    // The same table object rebuilt for a complete code leaves no stale link behind.
+    const std::uint8_t complete[4] = {1, 2, 3, 3};
+    ASSERT_TRUE(table.Build(complete, 4));
+    const std::string bytes = Packed("10000000 00000");
+    MemorySource src(bytes.data(), bytes.size());
+    BitReader reader(src);
+    reader.Refill();
+    EXPECT_EQ(table.Decode(reader), 1u);
+}
+
 TEST(HuffmanTable, RefusesOverSubscribedAndOverlongCodes) {
     HuffmanTable table(4, 8);
     const std::uint8_t tooMany[4] = {1, 1, 1, 0};
