@@ -25,14 +25,15 @@ for t in lhasa bsdtar lha python3 /usr/bin/time; do
 done
 mkdir -p "$work"
 
-if [ ! -f "$mix/.done" ]; then
+# Made again whenever the generator changes, and the archives with it.
+if [ ! -f "$mix/.done" ] || [ "$root/bench/lha/gen-mix.py" -nt "$mix/.done" ]; then
   echo "making the mix in $mix"
   python3 "$root/bench/lha/gen-mix.py" "$mix"
   touch "$mix/.done"
 fi
 for m in 5 7; do
   arc="$work/lh$m.lzh"
-  if [ ! -f "$arc" ]; then
+  if [ ! -f "$arc" ] || [ "$mix/.done" -nt "$arc" ]; then
     echo "packing $arc with jlha (lha ao${m}q; this takes a while)"
     rm -f "$arc.tmp"
     (cd "$mix" && lha "ao${m}q" "$arc.tmp" "${files[@]}" >/dev/null)
