@@ -1,5 +1,16 @@
 # Helpers shared by the areas' CMakeLists.
 
+# kavrel_shipped(var file target): where the tests find a shipped program, in `var`: the
+# copy in KAVREL_SHIPPED_DIR (what a vendor copies onto a medium) when that is set, else
+# this build's own target.
+function(kavrel_shipped var file target)
+  if(KAVREL_SHIPPED_DIR)
+    set(${var} "${KAVREL_SHIPPED_DIR}/${file}" PARENT_SCOPE)
+  else()
+    set(${var} "$<TARGET_FILE:${target}>" PARENT_SCOPE)
+  endif()
+endfunction()
+
 # kavrel_test(name SOURCES ... LIBS ...): a GoogleTest program registered with ctest.
 # On the Windows build ctest runs it under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
 function(kavrel_test name)
@@ -12,9 +23,7 @@ function(kavrel_test name)
     KAVREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
   # Programs that bind to the archive library at load time find it beside them.
   if(KAVREL_WINDOWS AND TARGET UNLHA32)
-    add_dependencies(${name} UNLHA32)
-    add_custom_command(TARGET ${name} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:UNLHA32> $<TARGET_FILE_DIR:${name}>/)
+    unlha32_beside(${name})
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
     PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
