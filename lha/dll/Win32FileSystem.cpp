@@ -2,15 +2,11 @@
 
 #include <windows.h>
 
-#include "platform/Text.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel::lha {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-    const std::u16string w = Utf8ToUtf16(utf8);
-    return std::wstring(w.begin(), w.end());
-}
 
 class Win32Input : public RandomAccess {
 public:
@@ -69,14 +65,14 @@ class Win32FileSystem : public FileSystem {
 public:
     char Separator() const override { return '\\'; }
     Kind Stat(const std::string& path) override {
-        const DWORD a = GetFileAttributesW(Wide(path).c_str());
+        const DWORD a = GetFileAttributesW(Widen(path).c_str());
         if (a == INVALID_FILE_ATTRIBUTES) return Kind::Missing;
         if (a & FILE_ATTRIBUTE_DIRECTORY) return Kind::Directory;
         if (a & FILE_ATTRIBUTE_DEVICE) return Kind::Other;
         return Kind::File;
     }
     std::unique_ptr<RandomAccess> OpenRead(const std::string& path) override {
-        const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (h == INVALID_HANDLE_VALUE) return nullptr;
         LARGE_INTEGER size;
@@ -86,29 +82,29 @@ public:
         }
         return std::make_unique<Win32Input>(h, static_cast<std::uint64_t>(size.QuadPart));
     }
-    bool MakeDirectory(const std::string& path) override { return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
+    bool MakeDirectory(const std::string& path) override { return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0; }
     std::unique_ptr<OutputFile> CreateNew(const std::string& path) override {
-        const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) return nullptr;
         return std::make_unique<Win32Output>(h);
     }
     bool Replace(const std::string& from, const std::string& to) override {
-        const std::wstring target = Wide(to);
+        const std::wstring target = Widen(to);
         const DWORD a = GetFileAttributesW(target.c_str());
         if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
             (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
             SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         }
-        return MoveFileExW(Wide(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        return MoveFileExW(Widen(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     }
     bool Remove(const std::string& path) override {
-        const std::wstring w = Wide(path);
+        const std::wstring w = Widen(path);
         SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);
         return DeleteFileW(w.c_str()) != 0;
     }
     void SetModificationTime(const std::string& path, std::int64_t unixTime) override {
-        const HANDLE h = CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        const HANDLE h = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) return;
         const std::uint64_t t = static_cast<std::uint64_t>(unixTime + 11644473600LL) * 10000000ULL;

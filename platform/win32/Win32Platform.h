@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 
@@ -41,9 +42,5 @@ public:
 private:
     HWND owner_ = nullptr;
 };
-
-// UTF-8 <-> wide strings at the Win32 edge.
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& wide);
 
 }  // namespace kavrel
