@@ -1,11 +1,13 @@
-// Replaces libstdc++'s throw helpers and default terminate handler in the shipped
-// programs (see ShippedRuntime.h). Linked as an object library, so these definitions
+// Replaces libstdc++'s throw helpers and default terminate handler, and MinGW's printf,
+// in the shipped programs (see ShippedRuntime.h). Linked as an object library, so these definitions
 // always win over the archive members of libstdc++ that hold the originals.
 #include "platform/win32/ShippedRuntime.h"
 
 #include <windows.h>
 
 #include <bits/functexcept.h>
+#include <cstdarg>
+#include <cstdio>
 #include <new>
 
 namespace __cxxabiv1 {
@@ -31,6 +33,21 @@ void ShippedTerminate() noexcept {
 }
 
 }  // namespace kavrel
+
+// MinGW's own C99 printf (its formatter and floating-point conversion, about 25 KB),
+// which libstdc++'s headers make std::snprintf call, gives way to the C runtime's:
+// same result for the integer and text conversions, C99's return value and terminator.
+extern "C" int __mingw_vsnprintf(char* buffer, std::size_t size, const char* format, va_list args) {
+    va_list counting;
+    va_copy(counting, args);
+    const int needed = ::_vscprintf(format, counting);
+    va_end(counting);
+    if (size > 0) {
+        const int written = ::_vsnprintf(buffer, size - 1, format, args);
+        buffer[written < 0 || static_cast<std::size_t>(written) >= size - 1 ? size - 1 : written] = '\0';
+    }
+    return needed;
+}
 
 namespace std {
 

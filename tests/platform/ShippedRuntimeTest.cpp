@@ -4,6 +4,7 @@
 // libstdc++'s verbose handler.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <exception>
 #include <new>
 #include <string>
@@ -60,6 +61,27 @@ TEST(ShippedRuntime, TerminateStartsWithOurHandler) {
     const std::terminate_handler previous = std::set_terminate(nullptr);
     EXPECT_EQ(previous, &ShippedTerminate);
     std::set_terminate(previous);
+}
+
+TEST(ShippedRuntime, SnprintfKeepsTheC99Contract) {
+    char buffer[16];
+    EXPECT_EQ(std::snprintf(buffer, sizeof buffer, "~kvlha%04u.tmp", 7u), 14);
+    EXPECT_STREQ(buffer, "~kvlha0007.tmp");
+    EXPECT_EQ(std::snprintf(buffer, sizeof buffer, "%d|%x|%s|%c", -42, 255u, "ab", 'z'), 11);
+    EXPECT_STREQ(buffer, "-42|ff|ab|z");
+    // too long: cut, terminated, and the full length still told
+    EXPECT_EQ(std::snprintf(buffer, sizeof buffer, "%s", "0123456789abcdefghij"), 20);
+    EXPECT_STREQ(buffer, "0123456789abcde");
+    // exactly one short of the buffer, and exactly the buffer
+    EXPECT_EQ(std::snprintf(buffer, sizeof buffer, "%s", "0123456789abcde"), 15);
+    EXPECT_STREQ(buffer, "0123456789abcde");
+    EXPECT_EQ(std::snprintf(buffer, sizeof buffer, "%s", "0123456789abcdef"), 16);
+    EXPECT_STREQ(buffer, "0123456789abcde");
+    // only measuring
+    EXPECT_EQ(std::snprintf(nullptr, 0, "%05d", 12), 5);
+    buffer[0] = 'q';
+    EXPECT_EQ(std::snprintf(buffer, 1, "%s", "xyz"), 3);
+    EXPECT_EQ(buffer[0], '\0');
 }
 
 }  // namespace
