@@ -1,6 +1,7 @@
 #include "checks/FileTypeRegistration.h"
 
 #include "checks/SystemIdentification.h"
+#include "platform/Text.h"
 
 namespace kavrel {
 
@@ -23,7 +24,7 @@ void CreateAndSet(Platform& platform, const std::string& subkey, const std::stri
 std::string SystemText(int systemNumber) {
     // Systems 1 to 3 are the base product and share its name; the others go by number.
     if (systemNumber >= 1 && systemNumber <= 3) return "Morvane";
-    if (systemNumber >= 4) return std::to_string(systemNumber);
+    if (systemNumber >= 4) return DecimalText(systemNumber);
     return {};
 }
 

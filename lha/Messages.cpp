@@ -5,7 +5,7 @@
 namespace kavrel::lha::msg {
 namespace {
 std::string Q(const std::string& s) { return "「" + s + "」"; }
-std::string N(int index) { return std::to_string(index + 1) + " 番目"; }
+std::string N(int index) { return DecimalText(index + 1LL) + " 番目"; }
 }  // namespace
 
 std::string Printable(const std::string& cp932) {
@@ -27,7 +27,7 @@ std::string HeaderChecksum(int index) {
 }
 std::string HeaderMalformed(int index) { return "ヘッダが壊れています（" + N(index) + "のエントリ）。"; }
 std::string HeaderLevel(int index, int level) {
-    return "対応していないヘッダレベル " + std::to_string(level) + " です（" + N(index) + "のエントリ）。";
+    return "対応していないヘッダレベル " + DecimalText(level) + " です（" + N(index) + "のエントリ）。";
 }
 std::string DataTruncated(const std::string& entry) {
     return Q(entry) + "のデータが途中で切れています。書庫が壊れています。";

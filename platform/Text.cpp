@@ -62,4 +62,18 @@ std::string AsciiUpper(std::string_view text) {
     return out;
 }
 
+std::string DecimalText(long long value) {
+    // Works on the magnitude as unsigned, so the most negative value has one too.
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
+    char digits[24];
+    char* p = digits + sizeof digits;
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--p = '-';
+    return std::string(p, digits + sizeof digits);
+}
+
 }  // namespace kavrel

@@ -29,4 +29,8 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 // Upper-cases ASCII a-z only.
 std::string AsciiUpper(std::string_view text);
 
+// A number in decimal, as printf's "%lld" writes it ("-12", "0"). The shipped programs
+// format numbers with this, not std::to_string, <sstream> or the printf family.
+std::string DecimalText(long long value);
+
 }  // namespace kavrel

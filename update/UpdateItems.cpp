@@ -30,7 +30,7 @@ bool DiskHoldsItem(const ItemRunContext& c, int index) {
     if (c.platform.Exists(path + ".lzh")) return true;
     if (c.desc.m_nItemKind[index] != kItemKindArchive) return c.platform.Exists(path);
     return IsSystemArchive(name) && c.desc.m_nSystemNumber != -1 &&
-           c.platform.Exists(path + std::to_string(c.desc.m_nSystemNumber) + ".lzh");
+           c.platform.Exists(path + DecimalText(c.desc.m_nSystemNumber) + ".lzh");
 }
 
 // Asks for the item's disk until it is in the drive. False when the user cancelled.
@@ -77,7 +77,7 @@ std::optional<int> InstallArchive(const ItemRunContext& c, int index, const std:
             return 0;
         }
         // Kept in the description: the per-system archive is known by this name from now on.
-        name += std::to_string(c.desc.m_nSystemNumber);
+        name += DecimalText(c.desc.m_nSystemNumber);
     }
     const auto commandLine = BuildCommandLine(c, c.sourceFolder + name, target);
     if (!commandLine) return 1;

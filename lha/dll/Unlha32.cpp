@@ -66,7 +66,7 @@ int Run(LPCSTR commandLine, LPSTR output, DWORD outputSize) {
         return UNLHA32_FAILED;
     }
     if (parsed.command == Command::Extract || parsed.command == Command::ExtractWithPaths) {
-        Put(ToCp932(std::to_string(outcome.filesWritten) + " 個のファイルを展開しました。"), output, outputSize);
+        Put(ToCp932(DecimalText(outcome.filesWritten) + " 個のファイルを展開しました。"), output, outputSize);
     } else {
         Put(ToCp932(listing), output, outputSize);
     }

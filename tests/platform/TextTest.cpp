@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
+
 #include "platform/Text.h"
 #include "platform/TextReader.h"
 #include "support/TestPlatform.h"
@@ -60,6 +63,17 @@ TEST(Utf16, RoundTripsAllPlanes) {
     const std::string text = "a表ｱ😀";
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
     EXPECT_EQ(Utf8ToUtf16("😀").size(), 2u);
+}
+
+TEST(DecimalText, WritesWhatPrintfWrites) {
+    const long long values[] = {0, 1, -1, 9, 10, -10, 99, 100, 12345, -987654321, INT_MAX, INT_MIN,
+                                LLONG_MAX, LLONG_MIN, LLONG_MIN + 1};
+    for (long long v : values) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%lld", v);
+        EXPECT_EQ(DecimalText(v), expected);
+    }
+    EXPECT_EQ(DecimalText(3) + " 枚目", "3 枚目");
 }
 
 TEST(TextReader, ActsLikeTextModeOfTheCRuntime) {
