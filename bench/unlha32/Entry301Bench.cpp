@@ -3,7 +3,8 @@
 // them alike. Binds each library at run time by ordinal, so that two builds (before and
 // after a change) can be compared in one process:
 //   unlha32-bench RUNS ARCHIVE-WITHOUT-.LZH DEST-FOLDER DLL [DLL...]
-// Prints each run's time and, per library, the best and the median.
+// Prints each run's wall and CPU time (this thread's user and kernel time, less disturbed
+// by other work on a shared machine) and, per library, the best and the median of both.
 #include <windows.h>
 
 #include <algorithm>
@@ -21,6 +22,7 @@ struct Library {
     HMODULE module = nullptr;
     Command command = nullptr;
     std::vector<double> seconds;
+    std::vector<double> cpuSeconds;
 };
 
 std::string Narrow(const std::wstring& wide) {
@@ -28,6 +30,20 @@ std::string Narrow(const std::wstring& wide) {
     std::string out(n > 0 ? n - 1 : 0, '\0');
     if (n > 1) ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
     return out;
+}
+
+double ThreadCpu() {
+    FILETIME created, exited, kernel, user;
+    if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 1e7;  // 100 ns ticks
+}
+
+void Summary(const char* what, std::vector<double> s) {
+    std::sort(s.begin(), s.end());
+    std::printf("  %s best %.3f s  median %.3f s", what, s.front(), s[s.size() / 2]);
 }
 
 double Now() {
@@ -70,21 +86,24 @@ int wmain(int argc, wchar_t** argv) {
         for (Library& library : libraries) {
             char output[256] = {};
             const double start = Now();
+            const double startCpu = ThreadCpu();
             const int result = library.command(nullptr, line.c_str(), output, sizeof output);
             const double elapsed = Now() - start;
+            const double cpu = ThreadCpu() - startCpu;
             if (result != 0) {
                 std::fprintf(stderr, "%s: entry 301 gave %d: %s\n", Narrow(library.path).c_str(), result, output);
                 return 1;
             }
             library.seconds.push_back(elapsed);
-            std::printf("run %d  %-50s %.3f s\n", run + 1, Narrow(library.path).c_str(), elapsed);
+            library.cpuSeconds.push_back(cpu);
+            std::printf("run %d  %-40s wall %.3f s  cpu %.3f s\n", run + 1, Narrow(library.path).c_str(), elapsed, cpu);
         }
     }
-    for (Library& library : libraries) {
-        std::vector<double> s = library.seconds;
-        std::sort(s.begin(), s.end());
-        std::printf("%-50s best %.3f s  median %.3f s  (%d runs)\n", Narrow(library.path).c_str(), s.front(),
-                    s[s.size() / 2], static_cast<int>(s.size()));
+    for (const Library& library : libraries) {
+        std::printf("%-40s", Narrow(library.path).c_str());
+        Summary("wall", library.seconds);
+        Summary("cpu", library.cpuSeconds);
+        std::printf("  (%d runs)\n", static_cast<int>(library.seconds.size()));
     }
     return 0;
 }
