@@ -7,6 +7,27 @@
 namespace kavrel::lha {
 namespace {
 
+// Owns a freshly opened handle until a file object takes it over, so that a failed
+// allocation of that object does not leave the file open.
+class OpenedHandle {
+public:
+    explicit OpenedHandle(HANDLE h) : h_(h) {}
+    ~OpenedHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    OpenedHandle(const OpenedHandle&) = delete;
+    OpenedHandle& operator=(const OpenedHandle&) = delete;
+    HANDLE Get() const { return h_; }
+    HANDLE Release() {
+        const HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
+
+private:
+    HANDLE h_;
+};
+
 
 class Win32Input : public RandomAccess {
 public:
@@ -72,22 +93,25 @@ public:
         return Kind::File;
     }
     std::unique_ptr<RandomAccess> OpenRead(const std::string& path) override {
-        const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        OpenedHandle h(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         LARGE_INTEGER size;
-        if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
-            CloseHandle(h);
+        if (h.Get() == INVALID_HANDLE_VALUE || GetFileType(h.Get()) != FILE_TYPE_DISK ||
+            !GetFileSizeEx(h.Get(), &size)) {
             return nullptr;
         }
-        return std::make_unique<Win32Input>(h, static_cast<std::uint64_t>(size.QuadPart));
+        auto input = std::make_unique<Win32Input>(h.Get(), static_cast<std::uint64_t>(size.QuadPart));
+        h.Release();
+        return input;
     }
     bool MakeDirectory(const std::string& path) override { return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0; }
     std::unique_ptr<OutputFile> CreateNew(const std::string& path) override {
-        const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return nullptr;
-        return std::make_unique<Win32Output>(h);
+        OpenedHandle h(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (h.Get() == INVALID_HANDLE_VALUE) return nullptr;
+        auto output = std::make_unique<Win32Output>(h.Get());
+        h.Release();
+        return output;
     }
     bool Replace(const std::string& from, const std::string& to) override {
         const std::wstring target = Widen(to);
