@@ -1,6 +1,6 @@
 // Replaces libstdc++'s throw helpers and default terminate handler, and MinGW's printf,
-// in the shipped programs (see ShippedRuntime.h). Linked as an object library, so these definitions
-// always win over the archive members of libstdc++ that hold the originals.
+// in the shipped programs (see ShippedRuntime.h). Linked as an object library, so these
+// definitions always win over the archive members that hold the originals.
 #include "platform/win32/ShippedRuntime.h"
 
 #include <windows.h>
