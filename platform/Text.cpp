@@ -62,18 +62,27 @@ std::string AsciiUpper(std::string_view text) {
     return out;
 }
 
-std::string DecimalText(long long value) {
-    // Works on the magnitude as unsigned, so the most negative value has one too.
-    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
-                                             : static_cast<unsigned long long>(value);
+namespace {
+
+std::string Decimal(unsigned long long magnitude, bool negative) {
     char digits[24];
     char* p = digits + sizeof digits;
     do {
         *--p = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
-    if (value < 0) *--p = '-';
+    if (negative) *--p = '-';
     return std::string(p, digits + sizeof digits);
+}
+
+}  // namespace
+
+std::string UnsignedDecimalText(unsigned long long value) { return Decimal(value, false); }
+
+std::string SignedDecimalText(long long value) {
+    // The magnitude as unsigned, so that the most negative value has one too.
+    const auto magnitude = static_cast<unsigned long long>(value);
+    return value < 0 ? Decimal(0ULL - magnitude, true) : Decimal(magnitude, false);
 }
 
 }  // namespace kavrel

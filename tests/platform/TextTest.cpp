@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/Text.h"
@@ -73,7 +74,15 @@ TEST(DecimalText, WritesWhatPrintfWrites) {
         std::snprintf(expected, sizeof expected, "%lld", v);
         EXPECT_EQ(DecimalText(v), expected);
     }
+    const unsigned long long unsignedValues[] = {0, 7, 4294967295ULL, 18446744073709551615ULL};
+    for (unsigned long long v : unsignedValues) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%llu", v);
+        EXPECT_EQ(DecimalText(v), expected);
+    }
     EXPECT_EQ(DecimalText(3) + " 枚目", "3 枚目");
+    EXPECT_EQ(DecimalText(static_cast<short>(-5)), "-5");
+    EXPECT_EQ(DecimalText(std::uint64_t{1} << 63), "9223372036854775808");
 }
 
 TEST(TextReader, ActsLikeTextModeOfTheCRuntime) {
