@@ -56,8 +56,8 @@ typedef struct UnlhaProgress {
     BOOL crcChecked;         // ENTRY: the CRC was verified
     BOOL succeeded;          // END: the call returned 0
 } UnlhaProgress;
-// Also: BYTES is sent when the bytes read have grown by 1/256 of the total or more since
-// the last BYTES, or 100 ms have passed and they grew, and always once at 100 %. END
+// Also: BYTES is sent when the bytes read have grown and 50 ms have passed since the last
+// report, and always once at 100 %. END
 // ends every e, x or t call whose command line was understood, also one that failed
 // before BEGIN. With `l`, with a null owner or one that is not a window, nothing is sent.
 // Entry names use a backslash between folders.
