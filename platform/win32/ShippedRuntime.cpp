@@ -27,7 +27,7 @@ const char* RuntimeFault::what() const noexcept { return what_ ? what_ : "Runtim
 void ShippedTerminate() noexcept {
     ::MessageBoxW(nullptr, L"内部エラーが起きたため終了します。", L"エラー",
                   MB_OK | MB_ICONERROR | MB_TASKMODAL);
-    ::TerminateProcess(::GetCurrentProcess(), 3);
+    ::TerminateProcess(::GetCurrentProcess(), 6);  // Kavrel's exit code for an error of its own
     for (;;) {
     }
 }

@@ -6,7 +6,9 @@
 //   impossible allocation (length_error included: a size no container can hold), and
 //   `RuntimeFault` (a std::exception) for the logic errors (out_of_range and the rest).
 //   So catch std::bad_alloc, std::exception or (...): never std::out_of_range and kin.
-// - std::terminate shows a short message box and ends the process with exit code 3.
+// - std::terminate shows a short message box and ends the process with exit code 6
+//   (Kavrel's code for an error of its own). Kavrel's window procedures catch first
+//   (framework/Window.h), so this is the last resort outside them.
 // - std::snprintf and kin format with the C runtime's (msvcrt) printf, not MinGW's:
 //   %d %i %u %x %X %c %s with widths and flags, nothing else (no %zu, %lld, %f).
 #pragma once
