@@ -173,7 +173,7 @@ std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder) {
 
 std::string DescribeForLog(const UpdateDescription& desc) {
     return "description: title \"" + desc.m_strHeader[0] + "\", settings file \"" + desc.m_strSettingsFile +
-           "\", target version \"" + desc.m_strTargetVersion + "\", " + std::to_string(desc.m_nItemCount) +
+           "\", target version \"" + desc.m_strTargetVersion + "\", " + DecimalText(desc.m_nItemCount) +
            " items, installation folder \"" + desc.m_strDestFolder + "\"";
 }
 
