@@ -8,7 +8,14 @@
 namespace kavrel::e2e {
 namespace {
 
+void RemoveContents(const std::wstring& folder);
+
 void RemoveTree(const std::wstring& folder) {
+    RemoveContents(folder);
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+void RemoveContents(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
     const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
@@ -25,10 +32,11 @@ void RemoveTree(const std::wstring& folder) {
         } while (::FindNextFileW(find, &data));
         ::FindClose(find);
     }
-    ::RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
+
+void EmptyDrive(const std::wstring& root) { RemoveContents(root); }
 
 std::vector<std::string> BlankInfoLines() { return std::vector<std::string>(41); }
 
@@ -82,6 +90,25 @@ bool WriteInfo(const std::wstring& folder, const std::vector<std::string>& lines
         bytes += "\r\n";
     }
     return WriteBytes(folder + L"\\info.txt", bytes);
+}
+
+bool CopyTree(const std::wstring& from, const std::wstring& to) {
+    if (!MakeFolders(to)) return false;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((from + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ok = CopyTree(from + L"\\" + name, to + L"\\" + name) && ok;
+        } else {
+            ok = ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return ok;
 }
 
 bool InstallKavrel(const std::wstring& folder) {
