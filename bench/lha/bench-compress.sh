@@ -7,7 +7,7 @@
 # and in total. Every archive kavrel-lha writes is then checked by kavrel-lha t and lhasa t.
 #   bench/lha/bench-compress.sh [kavrel-lha binary]   (default: build/release/lha/tool/kavrel-lha)
 #   RUNS=5 bench/lha/bench-compress.sh                (rounds; default 3)
-# Work folder: build/lha-bench (the mix is made once and kept).
+# Work folder: build/lha-bench (the mix is made once and kept until gen-mix.py changes).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 tool="$(realpath "${1:-$root/build/release/lha/tool/kavrel-lha}")"
@@ -18,7 +18,8 @@ for t in lha lhasa gzip python3 /usr/bin/time; do
   command -v "$t" >/dev/null || { echo "missing $t (packages jlha-utils, lhasa, gzip, python3, time)" >&2; exit 1; }
 done
 mix="$work/mix"
-if [ ! -f "$mix/.done" ]; then
+# Made again whenever the generator changes (bench-lha.sh shares the folder and the rule).
+if [ ! -f "$mix/.done" ] || [ "$root/bench/lha/gen-mix.py" -nt "$mix/.done" ]; then
   echo "making the mix in $mix"
   python3 "$root/bench/lha/gen-mix.py" "$mix"
   touch "$mix/.done"

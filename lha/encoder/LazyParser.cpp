@@ -1,5 +1,5 @@
 // Levels 1 to 8: hash chains and lazy matching (a match is taken only if neither of the
-// next two positions starts one that saves more bits).
+// next two positions starts one that costs less).
 #include <algorithm>
 
 #include "lha/encoder/HuffmanBuilder.h"
@@ -12,9 +12,7 @@ namespace {
 constexpr int kHashBits = 16;
 constexpr int kHash3Bits = 14;
 constexpr int kHash4Bits = 15;
-// Bits a deferred match must save beyond the current one, per byte deferred: waiting
-// costs a literal, and the prices are only estimates.
-constexpr int kDeferBias = 4;
+constexpr int kHash5Bits = 15;
 
 struct Found {
     int length = 0;
@@ -22,6 +20,7 @@ struct Found {
 };
 
 constexpr std::uint32_t kPriceUpdate = 8192;  // symbols between updates of the prices
+constexpr int kRateScale = 16;                // bits per byte in sixteenths
 constexpr std::uint32_t kMissesBeforeSkipping = 256;
 // After n misses, one position in 1, 2, 4 ... 8 is searched.
 inline std::uint32_t SkipMask(std::uint32_t misses) {
@@ -38,6 +37,7 @@ public:
           head_(std::size_t{1} << kHashBits, -1),
           head3_(std::size_t{1} << kHash3Bits, -1),
           head4_(std::size_t{1} << kHash4Bits, -1),
+          head5_(std::size_t{1} << kHash5Bits, -1),
           prev_(std::size_t{1} << windowBits, -1) {
         for (int i = 0; i < kNC; ++i) symbolPrice_[i] = i < 256 ? 8 : 6 + (i - 256) / 32;
         for (int i = 0; i < kMaxNP; ++i) positionPrice_[i] = 4 + (i > 1 ? i - 1 : 0);
@@ -49,30 +49,33 @@ public:
         ShiftPositions(head_, shift);
         ShiftPositions(head3_, shift);
         ShiftPositions(head4_, shift);
+        ShiftPositions(head5_, shift);
         ShiftPositions(prev_, shift);
     }
 
 private:
     void Insert(const std::uint8_t* buffer, std::size_t p) {
-        std::int32_t& head = head_[HashLong(buffer + p)];
+        std::int32_t& head = head_[HashBytes<6>(buffer + p, kHashBits)];
         prev_[p & mask_] = head;
         head = static_cast<std::int32_t>(p);
         head3_[Hash3(buffer + p, kHash3Bits)] = static_cast<std::int32_t>(p);
         head4_[Hash4(buffer + p)] = static_cast<std::int32_t>(p);
+        head5_[HashBytes<5>(buffer + p, kHash5Bits)] = static_cast<std::int32_t>(p);
     }
     static std::uint32_t Hash4(const std::uint8_t* p) {
         std::uint32_t v;
         __builtin_memcpy(&v, p, 4);
         return (v * 0x9E3779B1u) >> (32 - kHash4Bits);
     }
-    // Chains hold positions by their first 5 bytes: only candidates for longer matches
-    // (3- and 4-byte ones come from the latest position with those bytes), so a short
-    // walk reaches far on text, where a common word starts a chain at every turn.
-    static std::uint32_t HashLong(const std::uint8_t* p) {
+    // Chains hold positions by their first 6 bytes: only candidates for longer matches
+    // (3-, 4- and 5-byte ones come from the latest position with those bytes), so a
+    // short walk reaches far on text, where a common word starts a chain at every turn.
+    template <int N>
+    static std::uint32_t HashBytes(const std::uint8_t* p, int bits) {
         std::uint64_t v;
         __builtin_memcpy(&v, p, 8);
-        v <<= 64 - 8 * 5;
-        return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+        v <<= 64 - 8 * N;
+        return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
     // Inserts `p` and returns the match there that saves the most, looking at no more
     // than `chain` earlier positions.
@@ -84,9 +87,34 @@ private:
         for (int i = 0; i < m.length; ++i) literals += symbolPrice_[at[i]];
         return literals - symbolPrice_[253 + m.length] - positionPrice_[PositionCode(m.distance - 1)];
     }
+    int Cost(const Found& m) const {
+        return symbolPrice_[253 + m.length] + positionPrice_[PositionCode(m.distance - 1)];
+    }
+    // Whether `skip` literals at `at` and then `later` cost less than `current`. The two
+    // cover different spans: the one that ends sooner is charged the recent bits per
+    // byte for the rest (literal prices there would favour long matches too much).
+    bool Defer(const std::uint8_t* at, const Found& current, int skip, const Found& later) const {
+        if (later.length < kMinMatch) return false;
+        int now = Cost(current) * kRateScale;
+        int deferred = Cost(later);
+        for (int i = 0; i < skip; ++i) deferred += symbolPrice_[at[i]];
+        deferred *= kRateScale;
+        const int gap = skip + later.length - current.length;
+        if (gap > 0) now += gap * rate_;
+        else deferred -= gap * rate_;
+        return deferred < now;
+    }
     void Emit(std::vector<Symbol>& out, const Symbol& s) {
         out.push_back(s);
         recent_.Add(s);
+        if (s.code < 256) {
+            recentBits_ += static_cast<std::uint32_t>(symbolPrice_[s.code]);
+            ++recentBytes_;
+        } else {
+            recentBits_ += static_cast<std::uint32_t>(symbolPrice_[s.code] +
+                                                      positionPrice_[PositionCode(s.distanceMinus1)]);
+            recentBytes_ += s.code - 253u;
+        }
         if (++sinceUpdate_ == kPriceUpdate) UpdatePrices();
     }
     // Prices from the code lengths the latest symbols would get.
@@ -95,14 +123,18 @@ private:
     LevelSettings settings_;
     std::uint32_t mask_;
     std::int32_t maxDistance_;
-    std::vector<std::int32_t> head_;   // chains of positions by their first 4 bytes
+    std::vector<std::int32_t> head_;   // chains of positions by their first 6 bytes
     std::vector<std::int32_t> head3_;  // the latest position of each 3-byte prefix
-    std::vector<std::int32_t> head4_;  // ... and of each 4-byte prefix
+    std::vector<std::int32_t> head4_;  // ... of each 4-byte prefix
+    std::vector<std::int32_t> head5_;  // ... and of each 5-byte prefix
     std::vector<std::int32_t> prev_;
     int symbolPrice_[kNC];
     int positionPrice_[kMaxNP];
     Histogram recent_;
     std::uint32_t sinceUpdate_ = 0;
+    std::uint32_t recentBits_ = 0;   // what the symbols since the last update cost
+    std::uint32_t recentBytes_ = 0;  // ... and the bytes they cover
+    int rate_ = 4 * kRateScale;      // bits per byte of the latest symbols
     std::uint32_t misses_ = 0;  // literals since the last match
 };
 
@@ -119,6 +151,9 @@ void LazyParser::UpdatePrices() {
     fill(recent_.c, kNC, symbolPrice_, false);
     fill(recent_.p, kMaxNP, positionPrice_, true);
     recent_ = Histogram{};
+    rate_ = static_cast<int>(std::uint64_t{recentBits_} * kRateScale / std::max(recentBytes_, 1u));
+    recentBits_ = 0;
+    recentBytes_ = 0;
     sinceUpdate_ = 0;
 }
 
@@ -164,7 +199,19 @@ Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t av
             }
         }
     }
-    std::int32_t& head = head_[HashLong(s)];
+    // The latest 5-byte match, unless it is the 4-byte one (then it was just compared).
+    std::int32_t& head5 = head5_[HashBytes<5>(s, kHash5Bits)];
+    const std::int32_t latest5 = head5;
+    head5 = here;
+    if (latest5 >= 0 && latest5 >= limit && latest5 != latest4) {
+        const Found m{MatchLength(buffer + latest5, s, maxLength), static_cast<std::uint32_t>(here - latest5)};
+        const int savings = Savings(s, m);
+        if (savings > bestSavings) {
+            best = m;
+            bestSavings = savings;
+        }
+    }
+    std::int32_t& head = head_[HashBytes<6>(s, kHashBits)];
     std::int32_t candidate = head;
     prev_[p & mask_] = candidate;
     head = here;
@@ -240,8 +287,7 @@ std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::
             // The look-ahead only has to beat a match in hand: a shorter search.
             const int chain = settings_.chain >> 2;
             const Found next = Find(buffer, p + 1, avail, chain);
-            const int savings = Savings(buffer + p, current);
-            if (Savings(buffer + p + 1, next) > savings + kDeferBias) {
+            if (Defer(buffer + p, current, 1, next)) {
                 Emit(out, Literal(buffer[p]));
                 ++p;
                 current = next;
@@ -251,7 +297,7 @@ std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::
             if (settings_.lazy2 && p + 2 < end) {
                 // And two bytes on: two literals may still buy a better match.
                 const Found after = Find(buffer, p + 2, avail, chain);
-                if (Savings(buffer + p + 2, after) > savings + 2 * kDeferBias) {
+                if (Defer(buffer + p, current, 2, after)) {
                     Emit(out, Literal(buffer[p]));
                     Emit(out, Literal(buffer[p + 1]));
                     p += 2;

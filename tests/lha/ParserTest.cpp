@@ -1,0 +1,120 @@
+// The parsers on their own: which literals and matches they choose, read back by replaying
+// the symbols (a match copies from `distance` bytes back).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "lha/encoder/Parser.h"
+#include "EncoderTestSupport.h"
+
+namespace kavrel::lha::encoder {
+namespace {
+
+std::string Replay(const std::vector<Symbol>& symbols) {
+    std::string out;
+    for (const Symbol& s : symbols) {
+        if (s.code < 256) {
+            out += static_cast<char>(s.code);
+            continue;
+        }
+        const std::size_t from = out.size() - s.distanceMinus1 - 1u;
+        for (int i = 0; i < s.code - 253; ++i) out += out[from + static_cast<std::size_t>(i)];
+    }
+    return out;
+}
+
+// Parses all of `data` in one call at `level`, as the stream encoder does with a chunk.
+std::vector<Symbol> ParseAll(const std::string& data, int level) {
+    std::vector<std::uint8_t> buffer(data.begin(), data.end());
+    buffer.resize(data.size() + 16, 0);  // match finders read a little past the data
+    auto parser = MakeLazyParser(16, SettingsForLevel(level));
+    std::vector<Symbol> symbols;
+    const std::size_t stop = parser->Parse(buffer.data(), 0, data.size(), data.size(), symbols);
+    EXPECT_EQ(stop, data.size());
+    EXPECT_EQ(Replay(symbols), data);
+    return symbols;
+}
+
+// The symbol that starts at byte `at` of the parsed data.
+Symbol SymbolAt(const std::vector<Symbol>& symbols, std::size_t at) {
+    std::size_t pos = 0;
+    for (const Symbol& s : symbols) {
+        if (pos == at) return s;
+        pos += s.code < 256 ? 1u : s.code - 253u;
+        if (pos > at) break;
+    }
+    ADD_FAILURE() << "no symbol starts at " << at;
+    return Symbol{0, 0};
+}
+
+const std::string kLong = "BCDEFGHIJKLMNOPQRSTUVW";  // 22 bytes
+
+TEST(LazyParser, WaitsOneByteForAMuchLongerMatch) {
+    // At 'A' a near 4-byte match ("ABCD"); one byte on, all of kLong, further back.
+    const std::string head = test::RandomBytes(300, 1) + kLong + test::RandomBytes(300, 2) + "ABCDxy";
+    const std::string data = head + "A" + kLong + test::RandomBytes(40, 3);
+    for (int level : {2, 0, 8}) {
+        SCOPED_TRACE(level);
+        const std::vector<Symbol> symbols = ParseAll(data, level);
+        EXPECT_EQ(SymbolAt(symbols, head.size()).code, 'A');
+        const Symbol later = SymbolAt(symbols, head.size() + 1);
+        EXPECT_EQ(later.code, 253 + kLong.size());
+        EXPECT_EQ(later.distanceMinus1 + 1u, head.size() + 1 - 300u);
+    }
+}
+
+TEST(LazyParser, WaitsTwoBytesWhenTheNextPositionIsNoBetter) {
+    // "AB?": at 'A' and at 'B' only 3-byte matches; two bytes on, all of kLong.
+    const std::string head = "ABCxyBCZ" + test::RandomBytes(300, 4) + kLong.substr(1) + test::RandomBytes(300, 5);
+    const std::string data = head + "ABC" + kLong.substr(2) + test::RandomBytes(40, 6);
+    const std::vector<Symbol> symbols = ParseAll(data, 0);
+    EXPECT_EQ(SymbolAt(symbols, head.size()).code, 'A');
+    EXPECT_EQ(SymbolAt(symbols, head.size() + 1).code, 'B');
+    EXPECT_EQ(SymbolAt(symbols, head.size() + 2).code, 253 + kLong.size() - 1);
+}
+
+TEST(LazyParser, TakesTheMatchInHandWhenWaitingGainsNothing) {
+    // The whole string matches at once; one byte on, the same match less a byte.
+    const std::string head = "A" + kLong + test::RandomBytes(300, 7);
+    const std::string data = head + "A" + kLong + test::RandomBytes(40, 8);
+    for (int level : {2, 0, 8}) {
+        SCOPED_TRACE(level);
+        const std::vector<Symbol> symbols = ParseAll(data, level);
+        const Symbol s = SymbolAt(symbols, head.size());
+        EXPECT_EQ(s.code, 253 + kLong.size() + 1);
+        EXPECT_EQ(s.distanceMinus1 + 1u, head.size());
+    }
+}
+
+TEST(LazyParser, RepeatsAfterIncompressibleDataAreFoundSoon) {
+    // Long random stretches make the parser look at fewer positions; a run or a repeat
+    // that follows must still be matched within a few bytes.
+    const std::string noise = test::RandomBytes(60000, 13);
+    const std::string data = test::RandomBytes(60000, 12) + std::string(5000, '\0') + noise + noise.substr(20000, 5000);
+    for (int level : {1, 0, 8}) {
+        SCOPED_TRACE(level);
+        const std::vector<Symbol> symbols = ParseAll(data, level);
+        std::size_t pos = 0;
+        std::size_t literalsInRepeats = 0;
+        for (const Symbol& s : symbols) {
+            const bool inRepeat = (pos >= 60000 && pos < 65000) || pos >= 125000;
+            if (s.code < 256 && inRepeat) ++literalsInRepeats;
+            pos += s.code < 256 ? 1u : s.code - 253u;
+        }
+        EXPECT_LE(literalsInRepeats, 20u);
+    }
+}
+
+TEST(LazyParser, ReplaysToItsInputAtEveryLevel) {
+    const std::string data = test::TextBytes(200000, 9) + test::RandomBytes(5000, 10) + std::string(3000, 'z') +
+                             test::TextBytes(50000, 11);
+    for (int level = 1; level <= 8; ++level) {
+        SCOPED_TRACE(level);
+        ParseAll(data, level);
+    }
+}
+
+}  // namespace
+}  // namespace kavrel::lha::encoder
