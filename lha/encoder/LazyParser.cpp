@@ -21,6 +21,10 @@ struct Found {
 
 constexpr std::uint32_t kPriceUpdate = 8192;  // symbols between updates of the prices
 constexpr int kRateScale = 16;                // bits per byte in sixteenths
+// Matches worth a second look-ahead: elsewhere it rarely finds a better one, and it costs
+// a third search per match.
+constexpr int kShortMatch = 6;
+constexpr int kCostlyMatch = 24;  // bits
 constexpr std::uint32_t kMissesBeforeSkipping = 256;
 // After n misses, one position in 1, 2, 4 ... 8 is searched.
 inline std::uint32_t SkipMask(std::uint32_t misses) {
@@ -228,6 +232,9 @@ Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t av
     __builtin_memcpy(&first4, s, 4);
     while (candidate >= 0 && candidate >= limit && chain-- > 0) {
         const std::uint8_t* const c = buffer + candidate;
+        // The next link is known now: fetch its bytes while this one is compared.
+        const std::int32_t next = prev[static_cast<std::uint32_t>(candidate) & mask];
+        __builtin_prefetch(buffer + next);
         std::uint32_t c4;
         __builtin_memcpy(&c4, c, 4);
         if (c[bestLength] == s[bestLength] && c4 == first4) {
@@ -247,7 +254,7 @@ Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t av
                 if (length >= nice) break;
             }
         }
-        candidate = prev[static_cast<std::uint32_t>(candidate) & mask];
+        candidate = next;
     }
     return best;
 }
@@ -294,8 +301,9 @@ std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::
                 haveCurrent = true;
                 continue;
             }
-            if (settings_.lazy2 && p + 2 < end) {
-                // And two bytes on: two literals may still buy a better match.
+            if (settings_.lazy2 && p + 2 < end && (current.length <= kShortMatch || Cost(current) >= kCostlyMatch)) {
+                // And two bytes on, for a match in hand that is short or costly: two
+                // literals may still buy a better one.
                 const Found after = Find(buffer, p + 2, avail, chain);
                 if (Defer(buffer + p, current, 2, after)) {
                     Emit(out, Literal(buffer[p]));

@@ -9,7 +9,7 @@ LevelSettings SettingsForLevel(int level) {
     if (level == 9) {
         s.optimal = true;
         s.nice = 128;
-        s.cut = 24;
+        s.cut = 48;
         s.passes = 1;
         return s;
     }
