@@ -84,13 +84,6 @@ private:
     // Inserts `p` and returns the match there that saves the most, looking at no more
     // than `chain` earlier positions.
     Found Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain);
-    // Bits a match saves over literals for its bytes, at the current prices.
-    int Savings(const std::uint8_t* at, const Found& m) const {
-        if (m.length < kMinMatch) return 0;  // no match at all
-        int literals = 0;
-        for (int i = 0; i < m.length; ++i) literals += symbolPrice_[at[i]];
-        return literals - symbolPrice_[253 + m.length] - positionPrice_[PositionCode(m.distance - 1)];
-    }
     int Cost(const Found& m) const {
         return symbolPrice_[253 + m.length] + positionPrice_[PositionCode(m.distance - 1)];
     }
@@ -168,52 +161,49 @@ Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t av
     const std::int32_t here = static_cast<std::int32_t>(p);
     const std::int32_t limit = here - maxDistance_;
     const std::uint8_t* const s = buffer + p;
+    // Literal prices of the bytes ahead, summed as far as any match reached.
+    int literalSum[kMaxMatch + 1];
+    literalSum[0] = 0;
+    int summed = 0;
+    // A match counts only if it costs less than its literals; of those, the one worth
+    // most wins: the bytes it covers at the recent bits per byte, less its own bits.
+    int bestWorth = 0;
+    auto take = [&](std::int32_t candidate, int length) {
+        for (; summed < length; ++summed) literalSum[summed + 1] = literalSum[summed] + symbolPrice_[s[summed]];
+        const Found m{length, static_cast<std::uint32_t>(here - candidate)};
+        const int cost = Cost(m);
+        const int worth = length * rate_ - cost * kRateScale;
+        if (literalSum[length] > cost && (best.length == 0 || worth > bestWorth)) {
+            best = m;
+            bestWorth = worth;
+        }
+    };
     // 3-byte matches only from the latest position with those bytes: further back they
     // rarely save anything.
-    int bestSavings = 0;
     std::int32_t& head3 = head3_[Hash3(s, kHash3Bits)];
     const std::int32_t latest = head3;
     head3 = here;
     if (latest >= 0 && latest >= limit) {
         const std::uint8_t* const c = buffer + latest;
-        if (c[0] == s[0] && c[1] == s[1] && c[2] == s[2]) {
-            const Found m{MatchLength(c, s, maxLength), static_cast<std::uint32_t>(here - latest)};
-            const int savings = Savings(s, m);
-            if (savings > 0) {
-                best = m;
-                bestSavings = savings;
-            }
-        }
+        if (c[0] == s[0] && c[1] == s[1] && c[2] == s[2]) take(latest, MatchLength(c, s, maxLength));
     }
     std::int32_t& head4 = head4_[Hash4(s)];
     const std::int32_t latest4 = head4;
     head4 = here;
     if (latest4 >= 0 && latest4 >= limit) {
-        const std::uint8_t* const c = buffer + latest4;
         std::uint32_t a;
         std::uint32_t b;
-        __builtin_memcpy(&a, c, 4);
+        __builtin_memcpy(&a, buffer + latest4, 4);
         __builtin_memcpy(&b, s, 4);
-        if (a == b) {
-            const Found m{MatchLength(c, s, maxLength), static_cast<std::uint32_t>(here - latest4)};
-            const int savings = Savings(s, m);
-            if (savings > bestSavings) {
-                best = m;
-                bestSavings = savings;
-            }
-        }
+        if (a == b) take(latest4, MatchLength(buffer + latest4, s, maxLength));
     }
     // The latest 5-byte match, unless it is the 4-byte one (then it was just compared).
     std::int32_t& head5 = head5_[HashBytes<5>(s, kHash5Bits)];
     const std::int32_t latest5 = head5;
     head5 = here;
     if (latest5 >= 0 && latest5 >= limit && latest5 != latest4) {
-        const Found m{MatchLength(buffer + latest5, s, maxLength), static_cast<std::uint32_t>(here - latest5)};
-        const int savings = Savings(s, m);
-        if (savings > bestSavings) {
-            best = m;
-            bestSavings = savings;
-        }
+        const int length = MatchLength(buffer + latest5, s, maxLength);
+        if (length >= kMinMatch) take(latest5, length);
     }
     std::int32_t& head = head_[HashBytes<6>(s, kHashBits)];
     std::int32_t candidate = head;
@@ -222,10 +212,6 @@ Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t av
     int bestLength = best.length > kMinMatch ? best.length : kMinMatch;
     const int nice = std::min(settings_.nice, maxLength);
     if (best.length >= nice) return best;
-    // Literal prices of the bytes ahead, summed as far as any match reached.
-    int literalSum[kMaxMatch + 1];
-    literalSum[0] = 0;
-    int summed = 0;
     const std::int32_t* const prev = prev_.data();
     const std::uint32_t mask = mask_;
     std::uint32_t first4;
@@ -241,16 +227,7 @@ Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t av
             const int length = MatchLength(c, s, maxLength);
             if (length > bestLength) {
                 bestLength = length;
-                for (; summed < length; ++summed) literalSum[summed + 1] = literalSum[summed] + symbolPrice_[s[summed]];
-                const auto distance = static_cast<std::uint32_t>(here - candidate);
-                // Further back costs more bits: a longer match must save more than that.
-                const int savings = literalSum[length] - symbolPrice_[253 + length] -
-                                    positionPrice_[PositionCode(distance - 1)];
-                if (savings > bestSavings) {
-                    bestSavings = savings;
-                    best.length = length;
-                    best.distance = distance;
-                }
+                take(candidate, length);
                 if (length >= nice) break;
             }
         }
@@ -292,7 +269,7 @@ std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::
         misses_ = 0;
         if (settings_.lazy && current.length < settings_.lazyLimit && p + 1 < end) {
             // The look-ahead only has to beat a match in hand: a shorter search.
-            const int chain = settings_.chain >> 2;
+            const int chain = settings_.chain >> 3;
             const Found next = Find(buffer, p + 1, avail, chain);
             if (Defer(buffer + p, current, 1, next)) {
                 Emit(out, Literal(buffer[p]));
