@@ -16,10 +16,9 @@ public:
         if (count_ >= 32) {
             count_ -= 32;
             const auto w = static_cast<std::uint32_t>(acc_ >> count_);
-            bytes_.push_back(static_cast<std::uint8_t>(w >> 24));
-            bytes_.push_back(static_cast<std::uint8_t>(w >> 16));
-            bytes_.push_back(static_cast<std::uint8_t>(w >> 8));
-            bytes_.push_back(static_cast<std::uint8_t>(w));
+            const std::uint8_t word[4] = {static_cast<std::uint8_t>(w >> 24), static_cast<std::uint8_t>(w >> 16),
+                                          static_cast<std::uint8_t>(w >> 8), static_cast<std::uint8_t>(w)};
+            bytes_.insert(bytes_.end(), word, word + 4);  // one size check, not four
         }
     }
     // Pads the last byte with zero bits.
