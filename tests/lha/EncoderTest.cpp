@@ -112,6 +112,27 @@ TEST(HuffmanBuilder, UnusedSymbolsGetNoCodeAndOneSymbolGetsTheOneSymbolForm) {
     EXPECT_EQ(lengths[0] + lengths[2], 0);
 }
 
+TEST(HuffmanBuilder, EqualCountsGoToTheLowerSymbolFirstAndLargeCountsKeepTheirOrder) {
+    // Reproducible archives need the same codes from the same counts: among equal counts
+    // the lower symbols are taken first, so they get the longer codes.
+    for (std::uint32_t f : {1u, 3u, 70000u, 0x7FFFFFFFu}) {
+        std::uint32_t freq[3] = {f, f, f};
+        std::uint8_t lengths[3];
+        ASSERT_EQ(BuildCodeLengths(freq, 3, 16, lengths), 3);
+        EXPECT_EQ(lengths[0], 2) << f;
+        EXPECT_EQ(lengths[1], 2) << f;
+        EXPECT_EQ(lengths[2], 1) << f;
+    }
+    // Counts past 16 bits still order by count, never by symbol.
+    std::uint32_t freq[4] = {0x30000, 0x10000, 0x20000, 0x10001};
+    std::uint8_t lengths[4];
+    ASSERT_EQ(BuildCodeLengths(freq, 4, 16, lengths), 4);
+    EXPECT_EQ(lengths[0], 1);
+    EXPECT_EQ(lengths[1], 3);
+    EXPECT_EQ(lengths[2], 2);
+    EXPECT_EQ(lengths[3], 3);
+}
+
 TEST(HuffmanBuilder, CanonicalCodesDecodeThroughTheLibrarysTable) {
     std::mt19937 rng(7);
     for (int round = 0; round < 50; ++round) {
