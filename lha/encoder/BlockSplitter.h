@@ -1,5 +1,5 @@
-// Cuts the symbol stream into blocks. Symbols come in groups of at most eight segments
-// (65528 symbols, under the block's 16-bit count); a group is written as one block or
+// Cuts the symbol stream into blocks. Symbols come in groups of at most sixteen segments
+// (65520 symbols, under the block's 16-bit count); a group is written as one block or
 // split in halves, recursively, wherever separate codes cost fewer bits than one.
 #pragma once
 
@@ -13,8 +13,8 @@ namespace kavrel::lha::encoder {
 
 class BlockSplitter {
 public:
-    static constexpr std::size_t kSegment = 8191;
-    static constexpr std::size_t kGroup = 8 * kSegment;
+    static constexpr std::size_t kSegment = 4095;
+    static constexpr std::size_t kGroup = 16 * kSegment;
 
     explicit BlockSplitter(const BlockCoder& coder) : coder_(coder) {}
 

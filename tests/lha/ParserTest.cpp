@@ -1,13 +1,15 @@
-// The parsers on their own: which literals and matches they choose, read back by replaying
-// the symbols (a match copies from `distance` bytes back).
+// The parsers and the block splitter on their own: which literals and matches the parsers
+// choose (read back by replaying them), where the splitter cuts blocks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "lha/encoder/BlockSplitter.h"
 #include "lha/encoder/Parser.h"
 #include "EncoderTestSupport.h"
+#include "StrictStream.h"
 
 namespace kavrel::lha::encoder {
 namespace {
@@ -114,6 +116,64 @@ TEST(LazyParser, ReplaysToItsInputAtEveryLevel) {
         SCOPED_TRACE(level);
         ParseAll(data, level);
     }
+}
+
+// Literals only (no history needed): a long stretch of two letters, then all 256 byte
+// values, then two letters again; `count` symbols in all.
+std::vector<Symbol> ChangingLiterals(std::size_t count) {
+    std::vector<Symbol> symbols;
+    std::uint32_t x = 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        x = x * 1103515245u + 12345u;
+        const bool varied = i >= count / 3 && i < count / 2;
+        symbols.push_back(Literal(static_cast<std::uint8_t>(varied ? x >> 24 : 'a' + (x >> 31))));
+    }
+    return symbols;
+}
+
+std::string Bytes(const std::vector<Symbol>& symbols) {
+    std::string out;
+    for (const Symbol& s : symbols) out += static_cast<char>(s.code);
+    return out;
+}
+
+TEST(BlockSplitter, SplitsWhereTheStatisticsChangeAndKeepsBlocksUnderTheCount) {
+    for (std::size_t count : {std::size_t{60000}, std::size_t{300000}}) {
+        SCOPED_TRACE(count);
+        std::vector<Symbol> symbols = ChangingLiterals(count);
+        const std::string expected = Bytes(symbols);
+        Histogram whole;
+        for (const Symbol& s : symbols) whole.Add(s);
+        const BlockCoder coder(17);
+        BlockSplitter splitter(coder);
+        BitWriter bits;
+        splitter.Flush(symbols, true, bits);
+        EXPECT_TRUE(symbols.empty());
+        bits.AlignToByte();
+        const std::string packed(bits.Bytes().begin(), bits.Bytes().end());
+        const test::StrictResult strict = test::ReadStrict(packed, 16, expected.size());
+        ASSERT_TRUE(strict.ok) << strict.problem;
+        EXPECT_TRUE(strict.output == expected);
+        // Two letters cost about a bit each, the varied stretch about eight: separate
+        // codes for them beat one code for all.
+        EXPECT_GE(strict.blocks, 3);
+        if (count <= BlockSplitter::kGroup) {
+            EXPECT_LT(packed.size() * 8, coder.Cost(whole));
+        }
+    }
+}
+
+TEST(BlockSplitter, WritesOnlyWholeGroupsUntilTheEnd) {
+    std::vector<Symbol> symbols = ChangingLiterals(BlockSplitter::kGroup + 1000);
+    const BlockCoder coder(17);
+    BlockSplitter splitter(coder);
+    BitWriter bits;
+    splitter.Flush(symbols, false, bits);
+    EXPECT_EQ(symbols.size(), 1000u);
+    splitter.Flush(symbols, false, bits);
+    EXPECT_EQ(symbols.size(), 1000u);
+    splitter.Flush(symbols, true, bits);
+    EXPECT_TRUE(symbols.empty());
 }
 
 }  // namespace
