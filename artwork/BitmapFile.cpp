@@ -4,6 +4,8 @@
 #include <array>
 #include <new>
 
+#include "artwork/BitmapRle.h"
+
 namespace kavrel {
 
 namespace {
@@ -34,6 +36,7 @@ struct Layout {
     std::int32_t rows = 0;
     bool topDown = false;
     bool bitFields = false;
+    bool rle = false;  // decoded into plain rows as it is read
     std::uint32_t rowBytes = 0;
     std::uint32_t imageBytes = 0;
     std::uint64_t fileColours = 0;  // colour-table entries the file holds
@@ -55,9 +58,13 @@ bool CheckHeader(std::span<const std::uint8_t> info, Layout& layout) {
     const std::uint16_t bitCount = ReadU16(info, kBitCountField);
     const std::uint32_t compression = ReadU32(info, kCompressionField);
     switch (bitCount) {
-    case 1:
     case 4:
     case 8:
+        // Run-length-encoded rows are always stored bottom-up.
+        layout.rle = compression == (bitCount == 8 ? kCompressionRle8 : kCompressionRle4);
+        if (compression != kCompressionRgb && !(layout.rle && height > 0)) return false;
+        break;
+    case 1:
     case 24:
         if (compression != kCompressionRgb) return false;
         break;
@@ -124,6 +131,7 @@ int Load(InputFile& file, LoadedBitmap& out) {
     std::copy(info.begin(), info.end(), out.block.begin());
     WriteU32(out.block, kSizeField, kInfoHeaderSize);
     WriteU32(out.block, kHeightField, static_cast<std::uint32_t>(layout.rows));
+    if (layout.rle) WriteU32(out.block, kCompressionField, kCompressionRgb);
     WriteU32(out.block, kSizeImageField, layout.imageBytes);
     WriteU32(out.block, kClrUsedField, layout.keptColours);
     if (ReadU32(out.block, kClrImportantField) > layout.keptColours) {
@@ -147,6 +155,11 @@ int Load(InputFile& file, LoadedBitmap& out) {
     // bfOffBits 0: the bits follow the file's colour table.
     const std::uint64_t bitsPos = offBits != 0 ? offBits : layout.tablePos + 4 * layout.fileColours;
     if (!file.Seek(bitsPos)) return 0;
+    if (layout.rle) {
+        const RleTarget target{ReadU16(info, kBitCountField), static_cast<std::uint32_t>(layout.width),
+                               static_cast<std::uint32_t>(layout.rows), layout.rowBytes};
+        return DecodeRleBits(file, target, out.block, out.bitsOffset) ? 1 : 0;
+    }
     if (ReadFileInChunks(file, out.block, out.bitsOffset, layout.imageBytes) != layout.imageBytes) {
         return 0;
     }

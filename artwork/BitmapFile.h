@@ -1,7 +1,9 @@
 // Loading of the artwork bitmaps (.bmp files) into one packed device-independent
 // bitmap block that GDI can stretch as it is: a 40-byte BITMAPINFOHEADER, the colour
 // table (or, for bit-field bitmaps, the three colour masks), then the pixel rows,
-// bottom-up. Portable: the Windows painter (artwork/win32) adds only the GDI calls.
+// bottom-up and uncompressed: run-length-encoded files (RLE8, RLE4) are decoded here
+// (artwork/BitmapRle.h). Portable: the Windows painter (artwork/win32) adds only the
+// GDI calls.
 //
 // The loader trusts nothing in the file: every size the file claims is checked against
 // what Kavrel supports before anything is allocated, the block is grown only as bytes

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -216,8 +217,6 @@ std::vector<RefuseCase> RefuseCases() {
         {"bit count 2", Built([](BitmapShape& s) { s.bitCount = 2; })},
         {"bit count 7", Built([](BitmapShape& s) { s.bitCount = 7; })},
         {"bit count 64", Built([](BitmapShape& s) { s.bitCount = 64; })},
-        {"RLE8", Built([](BitmapShape& s) { s.compression = 1; })},
-        {"RLE4", Built([](BitmapShape& s) { s.bitCount = 4; s.compression = 2; })},
         {"bit fields on 8 bits", Built([](BitmapShape& s) { s.compression = 3; })},
         {"JPEG", Built([](BitmapShape& s) { s.bitCount = 24; s.compression = 4; })},
         {"PNG", Built([](BitmapShape& s) { s.bitCount = 24; s.compression = 5; })},
@@ -273,6 +272,40 @@ TEST(LoadBitmapFile, AColourCountAboveTheDepthIsCappedAndBitsFoundByOffset) {
     EXPECT_EQ(test::MaskToDepth(s.pixel(3, 1), 4), test::LoadedPixel(bmp, 3, 1));
 }
 
+// A file of the source tree, read from a native test or from a Windows test under Wine.
+bool ReadSourceFile(const std::string& relative, std::string& bytes) {
+    std::string path = std::string(KAVREL_SOURCE_DIR) + "/" + relative;
+#ifdef _WIN32
+    path = test::HostPath(path);  // the Linux tree, from a Windows test under Wine
+#endif
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+#ifndef _WIN32
+// The fuzz target's seeds, among them every input that once broke the loader: those named
+// after a format load, the others are refused, and none may crash (ASan runs this too).
+TEST(LoadBitmapFile, FuzzSeedsLoadOrAreRefused) {
+    const std::filesystem::path dir =
+        std::filesystem::path(KAVREL_SOURCE_DIR) / "tests/artwork/fuzz-seeds/fuzz_bitmap";
+    int seeds = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        std::string bytes;
+        ASSERT_TRUE(ReadSourceFile("tests/artwork/fuzz-seeds/fuzz_bitmap/" + name, bytes));
+        LoadedBitmap bmp;
+        const bool format = name.starts_with("plain-") || name.starts_with("bitfields-") ||
+                            name.starts_with("rle");
+        EXPECT_EQ(format ? 1 : 0, LoadBytes(bytes, bmp));
+        ++seeds;
+    }
+    EXPECT_GE(seeds, 9);
+}
+#endif
+
 TEST(LoadBitmapFile, LoadsTheDemoArtwork) {
     struct Case {
         const char* name;
@@ -286,13 +319,8 @@ TEST(LoadBitmapFile, LoadsTheDemoArtwork) {
                           {"confirm.bmp", 64, 64, 8, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string path = std::string(KAVREL_SOURCE_DIR) + "/demo/artwork/" + c.name;
-#ifdef _WIN32
-        path = test::HostPath(path);  // the Linux tree, from a Windows test under Wine
-#endif
-        std::ifstream in(path, std::ios::binary);
-        ASSERT_TRUE(in);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::string bytes;
+        ASSERT_TRUE(ReadSourceFile(std::string("demo/artwork/") + c.name, bytes));
         LoadedBitmap bmp;
         ASSERT_EQ(1, LoadBytes(bytes, bmp));
         EXPECT_EQ(c.width, bmp.Width());

@@ -1,6 +1,7 @@
-// libFuzzer target: any bytes as an artwork file. The loader must never read or write
-// outside its block, and what it accepts must be a block GDI can draw without reading
-// past it: header, table or masks, then exactly the rows the header describes.
+// libFuzzer target: any bytes as an artwork file (plain, bit fields, RLE8, RLE4). The
+// loader must never read or write outside its block, and what it accepts must be a block
+// GDI can draw without reading past it: header, table or masks, then exactly the plain
+// rows the header describes.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -46,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(bits) * bmp.Width() + 31) / 32 * 4;
     Check(kavrel::ReadU32(bmp.block, 0) == kavrel::kInfoHeaderSize);
     Check(bmp.Width() > 0 && bmp.Height() > 0);
+    // Run-length-encoded files arrive decoded: GDI gets plain rows or bit fields only.
+    Check(bmp.Compression() == kavrel::kCompressionRgb ||
+          bmp.Compression() == kavrel::kCompressionBitFields);
     Check(bmp.SizeImage() == rowBytes * static_cast<std::uint64_t>(bmp.Height()));
     Check(bmp.SizeImage() <= kavrel::kMaxPixelBytes);
     const bool masks = bmp.Compression() == kavrel::kCompressionBitFields;
