@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "artwork/BitmapFile.h"
+#include "artwork/BitmapRle.h"
 
 namespace kavrel::test {
 
@@ -195,7 +196,8 @@ inline std::string BuildBitmap(const BitmapShape& shape) {
     const std::uint32_t rowBytes = RowBytes(shape.width, shape.bitCount);
     const std::int32_t rows = shape.height < 0 ? -shape.height : shape.height;
 
-    const bool rle = (shape.compression == 1 || shape.compression == 2) && shape.height > 0;
+    const bool rle = (shape.compression == kCompressionRle8 || shape.compression == kCompressionRle4) &&
+                     shape.height > 0;
     const std::string runs = !rle ? std::string() : !shape.rle.empty() ? shape.rle : EncodeRle(shape);
     std::string file(bitsPos + (rle ? runs.size() : static_cast<std::size_t>(rowBytes) * rows), '\0');
     file[0] = 'B';
