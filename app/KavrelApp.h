@@ -1,22 +1,40 @@
-// The application: works out the Source folder, creates the main frame (which creates
-// the view) and runs the message loop until the frame closes.
+// The application: reads the command line, opens the log when one is asked for, and
+// either runs the update unattended (/S: no window of any kind) or creates the main frame
+// (which creates the view and its wizard) and runs the message loop until it closes.
+// Either way the result is the program's exit code.
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "app/ExitCode.h"
 #include "app/MainFrame.h"
+#include "app/StartOptions.h"
 #include "framework/App.h"
+#include "platform/win32/Win32Log.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace kavrel {
 
 class CKavrelApp : public CWinApp {
 public:
+    // The whole program for this command line; its exit code.
+    int Main(const std::wstring& commandLine);
     bool InitInstance() override;
 
 private:
+    ExitCode RunUnattended();
+    void OpenLog(const std::wstring& commandLine);
+    void ShowUsage(const std::string& problem);
+    static void OnUnexpectedError();
+
     Win32Platform m_platform;
+    StartOptions m_options;
+    FileLog m_log;
     std::unique_ptr<CMainFrame> m_frame;
 };
+
+// What the process needs before anything else runs.
+void PrepareProcess();
 
 }  // namespace kavrel

@@ -24,7 +24,7 @@ bool CMainFrame::Create() {
 
 int CMainFrame::OnCreate() {
     SetMainWindow(m_hWnd);
-    m_view = std::make_unique<CKavrelView>(m_platform);
+    m_view = std::make_unique<CKavrelView>(m_platform, m_strProposedFolder);
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     if (!m_view->Create(m_hWnd, client)) return -1;
@@ -63,7 +63,8 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         SetMainWindow(nullptr);
-        ::PostQuitMessage(0);
+        // The wizard's outcome is the program's exit code.
+        ::PostQuitMessage(static_cast<int>(m_view ? m_view->GetExitCode() : ExitCode::StartFailed));
         return 0;
     default:
         return CWnd::WindowProc(msg, wParam, lParam);

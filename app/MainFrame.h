@@ -14,7 +14,8 @@ constexpr int ID_FRAME_TITLE = 104;
 
 class CMainFrame : public CWnd {
 public:
-    explicit CMainFrame(Win32Platform& platform) : m_platform(platform) {}
+    CMainFrame(Win32Platform& platform, std::string proposedFolder)
+        : m_platform(platform), m_strProposedFolder(std::move(proposedFolder)) {}
     bool Create();
 
 protected:
@@ -26,6 +27,7 @@ private:
     void OnFrameTitle();
 
     Win32Platform& m_platform;
+    std::string m_strProposedFolder;
     std::unique_ptr<CKavrelView> m_view;
 };
 

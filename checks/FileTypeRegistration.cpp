@@ -8,15 +8,26 @@ namespace {
 
 constexpr const char* kProgId = "veskofile";
 
+void LogWrite(Platform& platform, const std::string& subkey, const std::string& value, long error) {
+    std::string event = "registry HKEY_CLASSES_ROOT\\" + subkey + " = \"" + value + "\"";
+    if (error != 0) event += ": failed, Windows error " + std::to_string(error);
+    platform.Log(event);
+}
+
 // Writes `value` as the default value of `subkey` when the key can be opened.
 void SetWhenOpen(Platform& platform, const std::string& subkey, const std::string& value) {
     if (const std::unique_ptr<RegistryKey> key = platform.OpenClassesKey(subkey)) {
-        key->SetDefaultValue(value);
+        LogWrite(platform, subkey, value, key->SetDefaultValue(value));
+    } else {
+        platform.Log("registry HKEY_CLASSES_ROOT\\" + subkey + ": not there, left alone");
     }
 }
 
 void CreateAndSet(Platform& platform, const std::string& subkey, const std::string& value) {
-    platform.CreateClassesKey(subkey);
+    if (const long error = platform.CreateClassesKey(subkey)) {
+        platform.Log("registry HKEY_CLASSES_ROOT\\" + subkey + ": cannot be created, Windows error " +
+                     std::to_string(error));
+    }
     SetWhenOpen(platform, subkey, value);
 }
 
@@ -46,7 +57,8 @@ void RegisterFileType(Platform& platform, UpdateDescription& desc, const std::st
     if (desc.m_nSystemNumber == -1) {
         platform.ShowMessage("ｼｽﾃﾑ名称が取得できませんでした。", "更新エラー", MessageButtons::Ok);
     }
-    if (typeKey) typeKey->SetDefaultValue(SystemText(desc.m_nSystemNumber));
+    if (typeKey) LogWrite(platform, progIdKey, SystemText(desc.m_nSystemNumber),
+                          typeKey->SetDefaultValue(SystemText(desc.m_nSystemNumber)));
     typeKey.reset();
 
     // Without this Explorer keeps showing the old icons until the next logon.

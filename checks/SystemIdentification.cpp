@@ -18,33 +18,56 @@ int CheckInstallFolder(Platform& platform, const UpdateDescription& desc, std::s
     const int whenFound = oldRelease ? 1 : 0;
     const int whenMissing = 1 - whenFound;
 
-    if (!platform.Exists(folder)) return whenMissing;
-    if (platform.Exists(folder + subfolder + settingsFile)) return whenFound;
+    if (!platform.Exists(folder)) {
+        platform.Log("installation folder " + folder + ": not found");
+        return whenMissing;
+    }
+    // Logs what was probed and what it means for the folder.
+    const auto probe = [&](const std::string& path) {
+        const bool found = platform.Exists(path);
+        const int result = found ? whenFound : whenMissing;
+        platform.Log("settings file " + path + (found ? ": found" : ": not found") +
+                     (result == 1 ? " (folder accepted)" : " (folder refused)"));
+        return found;
+    };
+    if (probe(folder + subfolder + settingsFile)) return whenFound;
     // The folder text may lack its closing backslash. It is appended even when one is
     // there already: a doubled backslash names the same place, and the run relies on the
     // text as left here.
     folder += '\\';
-    return platform.Exists(folder + subfolder + settingsFile) ? whenFound : whenMissing;
+    return probe(folder + subfolder + settingsFile) ? whenFound : whenMissing;
 }
 
 int CheckMainProgram(Platform& platform, const std::string& folder,
                      const std::string& /*settingsFile*/) {
-    return platform.Exists(folder) && platform.Exists(folder + "\\main.exe") ? 1 : 0;
+    const std::string program = folder + "\\main.exe";
+    const bool found = platform.Exists(folder) && platform.Exists(program);
+    platform.Log("program " + program + (found ? ": found" : ": not found"));
+    return found ? 1 : 0;
 }
 
 int FindSystemNumber(Platform& platform, const UpdateDescription& desc, const std::string& folder,
                      const std::string& /*settingsFile*/) {
-    const std::vector<FoundEntry> found = platform.FindFiles(folder + "*.ico");
+    const std::string pattern = folder + "*.ico";
+    const std::vector<FoundEntry> found = platform.FindFiles(pattern);
     // Installations carry one icon file; should there be several, the one the search
     // returns last decides, and a folder returned last means no name at all.
-    if (found.empty() || found.back().isDirectory) return -1;
+    if (found.empty() || found.back().isDirectory) {
+        platform.Log("icon " + pattern + ": none found, no system number");
+        return -1;
+    }
 
     const std::string& name = found.back().name;
     const std::string stem = name.substr(0, name.find('.'));
     for (int position = 1; position <= kSystemCount; ++position) {
         // An empty system name matches every stem, as it always has.
-        if (stem.find(desc.m_strSystemName[position - 1]) != std::string::npos) return position;
+        if (stem.find(desc.m_strSystemName[position - 1]) != std::string::npos) {
+            platform.Log("icon " + name + ": system " + std::to_string(position) + " (" +
+                         desc.m_strSystemName[position - 1] + ")");
+            return position;
+        }
     }
+    platform.Log("icon " + name + ": no system name matches, no system number");
     return -1;
 }
 

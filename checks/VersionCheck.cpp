@@ -26,9 +26,13 @@ int GetTagContent(const std::string& openTag, const std::string& closeTag, std::
 }
 
 int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::string& folder) {
-    const std::unique_ptr<InputFile> file = platform.OpenRead(folder + "\\ConfigData.xml");
+    const std::string path = folder + "\\ConfigData.xml";
+    const std::unique_ptr<InputFile> file = platform.OpenRead(path);
     // No file, no version: the update cannot be for this installation.
-    if (!file) return 0;
+    if (!file) {
+        platform.Log("version file " + path + ": cannot be opened");
+        return 0;
+    }
 
     TextReader reader(*file);
     std::string installed;
@@ -44,11 +48,16 @@ int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::s
         installed = start <= cut.size() ? cut.substr(start) : piece.substr(start);
     }
 
-    if (installed != desc.m_strTargetVersion) return 0;
+    const auto verdict = [&](int result, const char* why) {
+        platform.Log("version file " + path + ": installed \"" + installed + "\", wanted \"" +
+                     desc.m_strTargetVersion + "\": " + why);
+        return result;
+    };
+    if (installed != desc.m_strTargetVersion) return verdict(0, "refused");
     for (const char* accepted : kAcceptedVersions) {
-        if (installed == accepted) return 1;
+        if (installed == accepted) return verdict(1, "accepted");
     }
-    return 0;
+    return verdict(0, "refused (not a version this program updates)");
 }
 
 }  // namespace kavrel

@@ -120,4 +120,10 @@ std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder) {
     return Cp932ToUtf8(line);
 }
 
+std::string DescribeForLog(const UpdateDescription& desc) {
+    return "description: title \"" + desc.m_strHeader[0] + "\", settings file \"" + desc.m_strSettingsFile +
+           "\", target version \"" + desc.m_strTargetVersion + "\", " + std::to_string(desc.m_nItemCount) +
+           " items, installation folder \"" + desc.m_strDestFolder + "\"";
+}
+
 }  // namespace kavrel

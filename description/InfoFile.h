@@ -17,6 +17,10 @@ int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDesc
 // cannot be opened. The main window's title.
 std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder);
 
+// One line for the run's log: what was read (title, settings file, target version,
+// number of items).
+std::string DescribeForLog(const UpdateDescription& desc);
+
 // Turns the TAB line-break marks of a notes text (code page 932 bytes, not yet decoded)
 // into CR LF: at most 100 TABs, each becomes CR and the byte after it LF, so the length
 // stays the same. A TAB as the very last byte has no filler after it: it becomes CR and

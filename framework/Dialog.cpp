@@ -8,10 +8,29 @@ HWND g_mainWindow = nullptr;
 void SetMainWindow(HWND hwnd) { g_mainWindow = hwnd; }
 HWND GetMainWindow() { return g_mainWindow; }
 
+CDialog::~CDialog() {
+    if (m_bModeless && m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
+}
+
+HWND CDialog::Owner() const { return m_hParent != nullptr ? m_hParent : g_mainWindow; }
+
 INT_PTR CDialog::DoModal() {
-    const HWND owner = m_hParent != nullptr ? m_hParent : g_mainWindow;
-    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nTemplateId), owner,
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nTemplateId), Owner(),
                              &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+bool CDialog::CreateModeless() {
+    m_bModeless = true;
+    return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nTemplateId), Owner(),
+                                &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+    if (m_bModeless) {
+        ::DestroyWindow(m_hWnd);
+    } else {
+        ::EndDialog(m_hWnd, result);
+    }
 }
 
 INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -22,7 +41,7 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
     }
     auto* self = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (self == nullptr) return FALSE;
-    const INT_PTR r = self->DialogProc(msg, wParam, lParam);
+    const INT_PTR r = GuardedHandler([&] { return self->OnMessage(msg, wParam, lParam); }, INT_PTR{FALSE});
     if (msg == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;
@@ -30,7 +49,7 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
     return r;
 }
 
-INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR CDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_INITDIALOG:
         return OnInitDialog();
@@ -47,10 +66,30 @@ INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return OnCommand(id, code, reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        LRESULT result = 0;
+        if (header == nullptr || !OnNotify(static_cast<int>(header->idFrom), header, result)) return FALSE;
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    case WM_TIMER:
+        return OnTimer(wParam) ? TRUE : FALSE;
     case WM_PAINT:
         return OnPaint() ? TRUE : FALSE;
     default:
         return FALSE;
+    }
+}
+
+void PumpPaintAndTimerMessages() {
+    // Bounded: a window that never validates its update region would keep sending WM_PAINT.
+    MSG msg;
+    for (int i = 0; i < 64 && ::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) {
+        ::DispatchMessageW(&msg);
+    }
+    for (int i = 0; i < 64 && ::PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE); ++i) {
+        ::DispatchMessageW(&msg);
     }
 }
 

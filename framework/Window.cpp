@@ -26,13 +26,14 @@ void CWindow::SetDlgItemText(int id, const std::string& text) const {
 
 std::string CWindow::GetDlgItemText(int id) const { return GetText(GetDlgItem(id)); }
 
-bool CWnd::RegisterClassOnce(const wchar_t* className, HICON icon, HBRUSH background) {
+bool CWnd::RegisterClassOnce(const wchar_t* className, HICON icon, HBRUSH background, UINT style) {
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     if (::GetClassInfoExW(instance, className, &existing)) return true;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
+    wc.style = style;
     wc.lpfnWndProc = &CWnd::StaticWndProc;
     wc.hInstance = instance;
     wc.hIcon = icon;
@@ -82,11 +83,23 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     if (self == nullptr) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        const LRESULT r = self->WindowProc(msg, wParam, lParam);
+        const LRESULT r = GuardedHandler([&] { return self->WindowProc(msg, wParam, lParam); }, LRESULT{0});
         self->m_hWnd = nullptr;
         return r;
     }
-    return self->WindowProc(msg, wParam, lParam);
+    return GuardedHandler([&] { return self->WindowProc(msg, wParam, lParam); }, LRESULT{0});
+}
+
+namespace {
+UnexpectedErrorHandler g_unexpectedError = nullptr;
+}  // namespace
+
+void SetUnexpectedErrorHandler(UnexpectedErrorHandler handler) { g_unexpectedError = handler; }
+
+void EndOnUnexpectedError() {
+    if (g_unexpectedError != nullptr) g_unexpectedError();
+    // No handler, or one that returned: end here, never back into user32.
+    ::ExitProcess(1);
 }
 
 CWaitCursor::CWaitCursor() : m_previous(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}

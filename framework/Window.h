@@ -38,7 +38,7 @@ protected:
 class CWnd : public CWindow {
 protected:
     // Registers the class once per class name.
-    static bool RegisterClassOnce(const wchar_t* className, HICON icon, HBRUSH background);
+    static bool RegisterClassOnce(const wchar_t* className, HICON icon, HBRUSH background, UINT style = 0);
     bool CreateEx(DWORD exStyle, const wchar_t* className, const std::string& title,
                   DWORD style, int x, int y, int cx, int cy, HWND parent, int id);
 
@@ -52,6 +52,29 @@ protected:
 private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
+
+// Handlers run inside user32's dispatch, and an exception must never unwind through it.
+// Where the build has exceptions (the test programs), a handler's exception ends the
+// program through the handler below; the shipped programs are built without exceptions
+// (allocation failures end in that same handler, see platform/), so nothing can be thrown.
+using UnexpectedErrorHandler = void (*)();
+void SetUnexpectedErrorHandler(UnexpectedErrorHandler handler);
+[[noreturn]] void EndOnUnexpectedError();
+
+template <class Handler, class Result>
+Result GuardedHandler(Handler&& handler, Result fallback) {
+#if defined(__cpp_exceptions)
+    try {
+        return handler();
+    } catch (...) {
+        EndOnUnexpectedError();
+    }
+    return fallback;
+#else
+    (void)fallback;
+    return handler();
+#endif
+}
 
 // The wait cursor, on while the object lives.
 class CWaitCursor {

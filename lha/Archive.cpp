@@ -1,6 +1,9 @@
 #include "lha/Archive.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "lha/Messages.h"
 
@@ -11,10 +14,34 @@ constexpr std::size_t kMaxEntries = 65536;
 constexpr std::uint64_t kMaxStubScan = 4u << 20;
 // Bytes a self-extracting archive may carry after its end mark (padding, signatures).
 constexpr std::uint64_t kTrailingSlack = 1024;
+constexpr std::size_t kScanBuffer = 1 << 16;
+// A header candidate needs its size bytes and the method id: bytes 0 to 6.
+constexpr std::size_t kCandidateBytes = 7;
 
 bool LooksLikeMethod(const std::uint8_t* p) {
     // "-l??-" or "-pm?-"
     return p[0] == '-' && p[4] == '-' && ((p[1] == 'l') || (p[1] == 'p' && p[2] == 'm'));
+}
+
+enum class Scan { Found, NotFound, ReadFailed, NoMemory };
+
+// Offers `visit(offset, bytes)` every offset in [from, to) whose bytes 2 to 6 look like a
+// method id, until it returns true. The buffer is a checked allocation: running out of
+// memory is an answer, not an exception.
+template <typename Visit>
+Scan ScanForHeaders(RandomAccess& file, std::uint64_t from, std::uint64_t to, Visit&& visit) {
+    const std::uint64_t size = file.Size();
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kScanBuffer]);
+    if (!buffer) return Scan::NoMemory;
+    for (std::uint64_t base = from; base < to && size - base >= kCandidateBytes;
+         base += kScanBuffer - (kCandidateBytes - 1)) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kScanBuffer, size - base));
+        if (!file.ReadAt(base, buffer.get(), n)) return Scan::ReadFailed;
+        for (std::size_t i = 0; i + kCandidateBytes <= n && base + i < to; ++i) {
+            if (LooksLikeMethod(&buffer[i + 2]) && visit(base + i, &buffer[i])) return Scan::Found;
+        }
+    }
+    return Scan::NotFound;
 }
 
 // Where the chain of valid headers starting at `offset` ends (after the end mark).
@@ -30,60 +57,118 @@ std::uint64_t ChainEnd(RandomAccess& file, std::uint64_t offset) {
     return offset;
 }
 
-}  // namespace
+// PMarc's self-extracting programs begin with a header-like "-pms-" record that is no
+// entry: their archive lies behind the stub like any other.
+bool StartsLikeAnArchive(RandomAccess& file) {
+    std::uint8_t first[kCandidateBytes];
+    return file.Size() >= kCandidateBytes && file.ReadAt(0, first, sizeof first) && LooksLikeMethod(first + 2) &&
+           std::memcmp(first + 2, "-pms-", 5) != 0;
+}
 
-bool FindArchiveStart(RandomAccess& file, std::uint64_t& start) {
-    EntryHeader header;
+// The first header of a self-extracting archive: the first valid header after the stub
+// (of a known method unless its level has a checksum) whose chain of headers runs to
+// the end of the file. A stub may carry a small archive of its own (Amiga LhA's usage
+// text); the real one follows.
+Scan FindArchiveBehindStub(RandomAccess& file, std::uint64_t& start) {
     const std::uint64_t size = file.Size();
-    const std::uint64_t limit = size < kMaxStubScan ? size : kMaxStubScan;
-    std::vector<std::uint8_t> buffer(1 << 16);
-    // An archive proper starts with a header; its faults are reported as such.
-    if (size >= 21 && file.ReadAt(0, buffer.data(), 21) && buffer[0] != 0 && LooksLikeMethod(&buffer[2]) &&
-        buffer[20] <= 3) {
-        start = 0;
-        return true;
-    }
-    // A self-extracting one: the first valid header after the stub (of a known method unless
-    // its level has a checksum) whose chain of headers runs to the end of the file. A stub
-    // may carry a small archive of its own (Amiga LhA's usage text); the real one follows.
     bool haveFallback = false;
     std::uint64_t fallback = 0;
     std::uint64_t skipUntil = 0;
-    for (std::uint64_t base = 0; base < limit; base += buffer.size() - 8) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - base));
-        if (n < 8 || !file.ReadAt(base, buffer.data(), n)) break;
-        for (std::size_t i = 0; i + 7 <= n; ++i) {
-            if (base + i < skipUntil || !LooksLikeMethod(&buffer[i + 2])) continue;
-            if (buffer[i] == 0 && buffer[i + 1] == 0) continue;
-            if (ReadHeader(file, base + i, header) == HeaderStatus::Ok &&
-                (header.method != Method::Unknown || header.level <= 1) &&
-                header.dataOffset <= size && header.compressedSize <= size - header.dataOffset) {
-                const std::uint64_t end = ChainEnd(file, base + i);
-                if (end + kTrailingSlack >= size) {
-                    start = base + i;
-                    return true;
-                }
-                if (!haveFallback) {
-                    haveFallback = true;
-                    fallback = base + i;
-                }
-                skipUntil = end;
-            }
+    EntryHeader header;
+    const Scan scan = ScanForHeaders(file, 0, std::min(size, kMaxStubScan), [&](std::uint64_t at, const std::uint8_t* p) {
+        if (at < skipUntil || (p[0] == 0 && p[1] == 0)) return false;
+        if (ReadHeader(file, at, header) != HeaderStatus::Ok ||
+            (header.method == Method::Unknown && header.level > 1) || header.dataOffset > size ||
+            header.compressedSize > size - header.dataOffset) {
+            return false;
         }
-        if (n < buffer.size()) break;
+        const std::uint64_t end = ChainEnd(file, at);
+        if (end + kTrailingSlack >= size) {
+            start = at;
+            return true;
+        }
+        if (!haveFallback) {
+            haveFallback = true;
+            fallback = at;
+        }
+        skipUntil = end;
+        return false;
+    });
+    if (scan != Scan::NotFound || !haveFallback) return scan;
+    start = fallback;
+    return Scan::Found;
+}
+
+std::string ScanError(Scan scan, const std::string& found) {
+    switch (scan) {
+    case Scan::ReadFailed: return msg::ArchiveReadFailed();
+    case Scan::NoMemory: return msg::OutOfMemory();
+    case Scan::Found:
+    case Scan::NotFound: break;
     }
-    if (haveFallback) {
-        start = fallback;
-        return true;
+    return found;
+}
+
+// After a 0 byte at `at`: whether what follows holds a header, so the 0 byte is damage
+// rather than the end mark. Padding and trailers of old systems hold none.
+Scan HeaderAfter(RandomAccess& file, std::uint64_t at) {
+    EntryHeader header;
+    return ScanForHeaders(file, at + 1, file.Size(), [&](std::uint64_t offset, const std::uint8_t*) {
+        return ReadHeader(file, offset, header) == HeaderStatus::Ok;
+    });
+}
+
+// LArc wrote no end mark: its archives end with the last entry's data.
+bool AllOfLArcMethods(const std::vector<EntryHeader>& entries) {
+    for (const EntryHeader& h : entries) {
+        if (std::memcmp(h.methodId, "-lzs-", 5) != 0 && std::memcmp(h.methodId, "-lz4-", 5) != 0 &&
+            std::memcmp(h.methodId, "-lz5-", 5) != 0) {
+            return false;
+        }
     }
+    return !entries.empty();
+}
+
+// The archive ends at `offset` without an end mark.
+bool EndOfFile(const ArchiveListing& listing, std::string& error) {
+    if (AllOfLArcMethods(listing.entries)) return true;
+    // An archive that could not be extracted anyway is refused for its method, the
+    // more useful of the two faults.
+    for (const EntryHeader& h : listing.entries) {
+        if (h.method == Method::Unknown && !h.isSymlink) {
+            error = msg::UnsupportedMethod(msg::Printable(h.Path()), h.methodId);
+            return false;
+        }
+    }
+    error = msg::HeaderTruncated(static_cast<int>(listing.entries.size()));
     return false;
 }
 
+// A 0 byte at `offset`, where header `index` should begin.
+bool EndMark(RandomAccess& file, std::uint64_t offset, int index, std::string& error) {
+    std::uint8_t bytes[kCandidateBytes];
+    if (file.Size() - offset >= kCandidateBytes && file.ReadAt(offset, bytes, sizeof bytes) &&
+        LooksLikeMethod(bytes + 2)) {
+        error = msg::HeaderSizeZero(index);  // a header whose size byte was lost
+        return false;
+    }
+    const Scan scan = HeaderAfter(file, offset);
+    if (scan == Scan::NotFound) return true;
+    error = ScanError(scan, msg::HeaderAfterEndMark(index));
+    return false;
+}
+
+}  // namespace
+
 bool ReadArchive(RandomAccess& file, const std::string& displayName, ArchiveListing& listing, std::string& error) {
     listing = ArchiveListing{};
-    if (!FindArchiveStart(file, listing.start)) {
-        error = msg::NotAnArchive(displayName);
-        return false;
+    // An archive proper starts with a header; its faults are reported as such.
+    if (!StartsLikeAnArchive(file)) {
+        const Scan scan = FindArchiveBehindStub(file, listing.start);
+        if (scan != Scan::Found) {
+            error = ScanError(scan, msg::NotAnArchive(displayName));
+            return false;
+        }
     }
     const std::uint64_t size = file.Size();
     std::uint64_t offset = listing.start;
@@ -92,9 +177,10 @@ bool ReadArchive(RandomAccess& file, const std::string& displayName, ArchiveList
             error = msg::TooManyEntries();
             return false;
         }
+        if (offset >= size) return EndOfFile(listing, error);
         EntryHeader header;
         switch (ReadHeader(file, offset, header)) {
-        case HeaderStatus::End: return true;
+        case HeaderStatus::End: return EndMark(file, offset, index, error);
         case HeaderStatus::Truncated: error = msg::HeaderTruncated(index); return false;
         case HeaderStatus::BadChecksum: error = msg::HeaderChecksum(index); return false;
         case HeaderStatus::Malformed: error = msg::HeaderMalformed(index); return false;

@@ -8,27 +8,41 @@
 namespace kavrel::lha {
 namespace {
 
-std::vector<std::string> SplitWords(std::string_view line) {
-    std::vector<std::string> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        if (i >= line.size()) break;
-        std::string word;
-        bool quoted = false;
-        for (; i < line.size(); ++i) {
-            const char c = line[i];
-            if (c == '"') {
-                quoted = !quoted;
-            } else if (!quoted && (c == ' ' || c == '\t')) {
-                break;
-            } else {
-                word += c;
-            }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The word at `i` (double quotes group blanks and are removed); `i` ends after it.
+std::string ReadWord(std::string_view line, std::size_t& i) {
+    std::string word;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && IsBlank(c)) {
+            break;
+        } else {
+            word += c;
         }
-        words.push_back(word);
     }
-    return words;
+    return word;
+}
+
+// The folder after "-w" (or "-mcw"), starting at `i`: a quoted folder as one word; else
+// everything up to the first quoted operand, blanks included, since the update run
+// does not quote the Windows directory ("C:\Program Files"); else, with no quoted
+// operand after it, up to the next blank.
+std::string ReadWorkFolder(std::string_view line, std::size_t& i) {
+    if (i < line.size() && line[i] == '"') return ReadWord(line, i);
+    std::size_t end = line.find('"', i);
+    if (end == std::string_view::npos) {
+        end = i;
+        while (end < line.size() && !IsBlank(line[end])) ++end;
+    }
+    std::size_t last = end;
+    while (last > i && IsBlank(line[last - 1])) --last;
+    std::string folder(line.substr(i, last - i));
+    i = end;
+    return folder;
 }
 
 }  // namespace
@@ -55,16 +69,22 @@ bool ParseCommandLine(std::string_view line, ParsedCommandLine& out, std::string
     out = ParsedCommandLine{};
     bool haveCommand = false;
     std::vector<std::string> operands;
-    for (const std::string& word : SplitWords(line)) {
-        if (word.size() >= 1 && word[0] == '-') {
-            for (std::size_t i = 1; i < word.size(); ++i) {
-                if (word[i] == 'w' || word[i] == 'W') {
-                    out.workFolder = word.substr(i + 1);
-                    break;
-                }
+    std::size_t i = 0;
+    while (true) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i >= line.size()) break;
+        if (line[i] == '-') {
+            std::size_t w = i + 1;
+            while (w < line.size() && !IsBlank(line[w]) && line[w] != '"' && line[w] != 'w' && line[w] != 'W') ++w;
+            if (w < line.size() && (line[w] == 'w' || line[w] == 'W')) {
+                i = w + 1;
+                out.workFolder = ReadWorkFolder(line, i);
+            } else {
+                ReadWord(line, i);  // other switches are accepted and ignored
             }
             continue;
         }
+        const std::string word = ReadWord(line, i);
         if (!haveCommand) {
             if (word.size() != 1) {
                 error = msg::BadCommandLine("コマンド " + msg::Printable(word) + " は使えません");

@@ -2,9 +2,11 @@
 // conventions:   e -mcw<work folder> "<archive>" "<destination>\"
 //  - the command letter (e, x, t, l; either case) is the first word that is not a switch;
 //  - switches start with '-' and combine: m (no prompts), c (overwrite without
-//    comparing times), w<folder> (work folder: the rest of the word; accepted and
-//    ignored, temporary files go to the destination folder); other letters are
-//    accepted and ignored;
+//    comparing times), w<folder> (work folder; accepted and ignored, temporary files
+//    go to the destination folder); other letters are accepted and ignored. The work
+//    folder runs up to the first quoted operand, blanks included, as the update run
+//    writes the Windows directory unquoted ("-mcwC:\Program Files"); quoted, it is
+//    one word; with no quoted operand after it, it ends at the next blank;
 //  - double quotes group blanks into a word and are removed; backslashes are literal;
 //  - then the archive (".lzh" in any case is tried when it does not exist as given)
 //    and the destination folder, which may end in backslashes (a trailing backslash

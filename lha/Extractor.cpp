@@ -1,28 +1,40 @@
 #include "lha/Extractor.h"
 
-#include <cstdio>
 #include <ctime>
+#include <new>
 #include <vector>
 
 #include "lha/Archive.h"
 #include "lha/Crc16.h"
 #include "lha/Messages.h"
 #include "lha/SafeName.h"
+#include "lha/Staging.h"
 #include "platform/Text.h"
 
 namespace kavrel::lha {
 namespace {
 
+// Compressed bytes read so far in one run, reported as they grow.
+struct Progress {
+    ExtractionObserver* observer = nullptr;
+    std::uint64_t bytesRead = 0;
+    void Add(std::size_t n) {
+        bytesRead += n;
+        if (observer) observer->OnBytesRead(bytesRead);
+    }
+};
+
 // The compressed bytes of one entry.
 class RegionSource : public ByteSource {
 public:
-    RegionSource(RandomAccess& file, std::uint64_t offset, std::uint64_t size)
-        : file_(file), offset_(offset), left_(size) {}
+    RegionSource(RandomAccess& file, std::uint64_t offset, std::uint64_t size, Progress& progress)
+        : file_(file), offset_(offset), left_(size), progress_(progress) {}
     std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
         const std::size_t n = left_ < size ? static_cast<std::size_t>(left_) : size;
         if (n == 0 || !file_.ReadAt(offset_, buffer, n)) return 0;
         offset_ += n;
         left_ -= n;
+        progress_.Add(n);
         return n;
     }
 
@@ -30,6 +42,7 @@ private:
     RandomAccess& file_;
     std::uint64_t offset_;
     std::uint64_t left_;
+    Progress& progress_;
 };
 
 // Counts and checksums what the decoder produces, and stores it when given a file.
@@ -68,26 +81,6 @@ std::int64_t EntryTime(const EntryHeader& h) {
     tm.tm_sec = static_cast<int>((t & 0x1F) * 2);
     tm.tm_isdst = -1;
     return static_cast<std::int64_t>(std::mktime(&tm));
-}
-
-bool IsSeparator(char c, char sep) { return c == sep || c == '/'; }
-
-// Creates `path` and any missing folders above it.
-bool EnsureFolder(FileSystem& fs, const std::string& path) {
-    const FileSystem::Kind kind = fs.Stat(path);
-    if (kind == FileSystem::Kind::Directory) return true;
-    if (kind != FileSystem::Kind::Missing) return false;
-    std::size_t cut = path.size();
-    while (cut > 0 && !IsSeparator(path[cut - 1], fs.Separator())) --cut;
-    while (cut > 0 && IsSeparator(path[cut - 1], fs.Separator())) --cut;
-    if (cut > 0 && !(cut == 2 && path[1] == ':') && !EnsureFolder(fs, path.substr(0, cut))) return false;
-    return fs.MakeDirectory(path) || fs.Stat(path) == FileSystem::Kind::Directory;
-}
-
-std::string Join(const FileSystem& fs, const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    if (IsSeparator(folder.back(), fs.Separator())) return folder + name;
-    return folder + fs.Separator() + name;
 }
 
 // Checks names; fills `plan`. False with the message.
@@ -135,72 +128,99 @@ bool PlanEntry(Command command, const EntryHeader& h, Planned& plan, std::string
     return true;
 }
 
-// Decodes one entry into a temporary file beside its target and moves it there.
-bool ExtractEntry(FileSystem& fs, RandomAccess& file, const Planned& plan, const std::string& folder,
-                  std::string& error) {
-    const EntryHeader& h = *plan.header;
+// Decodes one entry, into `out` when given (then closed), and checks its length and
+// CRC. `target` names the file in a write failure.
+bool DecodeEntry(RandomAccess& file, const EntryHeader& h, OutputFile* out, const std::string& target,
+                 Progress& progress, std::string& error) {
     const std::string display = msg::Printable(h.Path());
-    const std::string target = Join(fs, folder, plan.name);
-    const FileSystem::Kind kind = fs.Stat(target);
-    if (kind == FileSystem::Kind::Directory) {
-        error = msg::FolderInTheWay(target);
-        return false;
-    }
-    std::string temp;
-    std::unique_ptr<OutputFile> out;
-    for (unsigned n = 0; n < 10000 && !out; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "~kvlha%04u.tmp", n);
-        temp = Join(fs, folder, name);
-        if (fs.Stat(temp) == FileSystem::Kind::Missing) out = fs.CreateNew(temp);
-    }
-    if (!out) {
-        error = msg::WriteFailed(target);
-        return false;
-    }
-    RegionSource source(file, h.dataOffset, h.compressedSize);
-    CheckingSink sink(out.get());
+    RegionSource source(file, h.dataOffset, h.compressedSize, progress);
+    CheckingSink sink(out);
     const DecodeStatus status = Decode(h.method, source, h.originalSize, sink);
-    const bool closed = out->Close();
-    out.reset();
+    const bool closed = out == nullptr || out->Close();
     if (status == DecodeStatus::OutputFailed || !closed) {
-        fs.Remove(temp);
         error = msg::WriteFailed(target);
         return false;
     }
     if (status != DecodeStatus::Ok || sink.Length() != h.originalSize) {
-        fs.Remove(temp);
         error = msg::Corrupt(display);
         return false;
     }
     if (h.hasCrc && sink.Crc() != h.crc) {
-        fs.Remove(temp);
         error = msg::CrcMismatch(display);
         return false;
     }
-    if (!fs.Replace(temp, target)) {
-        fs.Remove(temp);
-        error = msg::WriteFailed(target);
-        return false;
-    }
-    fs.SetModificationTime(target, EntryTime(h));
     return true;
 }
 
-bool TestEntry(RandomAccess& file, const EntryHeader& h, std::string& error) {
-    const std::string display = msg::Printable(h.Path());
-    RegionSource source(file, h.dataOffset, h.compressedSize);
-    CheckingSink sink(nullptr);
-    const DecodeStatus status = Decode(h.method, source, h.originalSize, sink);
-    if (status != DecodeStatus::Ok || sink.Length() != h.originalSize) {
-        error = msg::Corrupt(display);
+// The nearest folder at or above `path` that exists ("." for a relative path with none).
+std::string ExistingFolder(FileSystem& fs, std::string path) {
+    while (!path.empty() && fs.Stat(path) != FileSystem::Kind::Directory) {
+        std::size_t cut = path.size();
+        while (cut > 0 && path[cut - 1] != fs.Separator() && path[cut - 1] != '/') --cut;
+        while (cut > 1 && (path[cut - 1] == fs.Separator() || path[cut - 1] == '/')) --cut;
+        path.resize(cut);
+    }
+    return path.empty() ? std::string(".") : path;
+}
+
+// Refuses an archive whose declared sizes exceed the free space where it goes, when
+// the platform can tell. The old files are only moved aside, so the new ones need
+// their whole size.
+bool CheckFreeSpace(FileSystem& fs, const std::vector<Planned>& plan, const std::string& destination,
+                    std::string& error) {
+    constexpr std::uint64_t kMost = ~std::uint64_t{0};
+    std::uint64_t needed = 0;
+    for (const Planned& p : plan) {  // folder entries declare 0
+        const std::uint64_t size = p.header->originalSize;
+        needed = size > kMost - needed ? kMost : needed + size;
+    }
+    std::uint64_t free = 0;
+    const std::string folder = ExistingFolder(fs, destination);
+    if (needed == 0 || !fs.FreeSpace(folder, free) || needed <= free) return true;
+    error = msg::NotEnoughSpace(destination, needed, free);
+    return false;
+}
+
+std::string FolderError(Staging::FolderResult result, const std::string& folder) {
+    return result == Staging::FolderResult::InTheWay ? msg::FolderInTheWay(folder) : msg::DestinationFailed(folder);
+}
+
+// e and x: every entry staged and checked, then all put in place.
+bool Install(FileSystem& fs, RandomAccess& file, const std::vector<Planned>& plan, const std::string& destination,
+             Progress& progress, std::string& error) {
+    if (!CheckFreeSpace(fs, plan, destination, error)) return false;
+    Staging staging(fs);
+    Staging::FolderResult made = staging.MakeFolders(destination);
+    if (made != Staging::FolderResult::Ok) {
+        error = msg::DestinationFailed(destination);
         return false;
     }
-    if (h.hasCrc && sink.Crc() != h.crc) {
-        error = msg::CrcMismatch(display);
-        return false;
+    for (const Planned& p : plan) {
+        std::string folder = destination;
+        for (const std::string& f : p.folders) {
+            folder = JoinPath(fs, folder, f);
+            made = staging.MakeFolders(folder);
+            if (made != Staging::FolderResult::Ok) {
+                error = FolderError(made, folder);
+                return false;
+            }
+        }
+        if (p.header->IsDirectory()) continue;
+        const std::string target = JoinPath(fs, folder, p.name);
+        if (fs.Stat(target) == FileSystem::Kind::Directory) {
+            error = msg::FolderInTheWay(target);
+            return false;
+        }
+        std::unique_ptr<OutputFile> out = staging.Add(folder, target);
+        if (!out) {
+            error = msg::WriteFailed(target);
+            return false;
+        }
+        if (!DecodeEntry(file, *p.header, out.get(), target, progress, error)) return false;
+        out.reset();
+        staging.SetTimeOfLast(EntryTime(*p.header));
     }
-    return true;
+    return staging.Commit(error);
 }
 
 }  // namespace
@@ -217,7 +237,9 @@ std::string ResolveArchivePath(FileSystem& fs, const std::string& path) {
     return std::string();
 }
 
-Outcome RunRequest(FileSystem& fs, const Request& request, const EntryListener& listener) {
+namespace {
+
+Outcome Run(FileSystem& fs, const Request& request, ExtractionObserver* observer) {
     Outcome outcome;
     const std::string path = ResolveArchivePath(fs, request.archive);
     if (path.empty()) {
@@ -232,11 +254,11 @@ Outcome RunRequest(FileSystem& fs, const Request& request, const EntryListener& 
     ArchiveListing listing;
     if (!ReadArchive(*file, path, listing, outcome.message)) return outcome;
 
-    // Every header and every name is checked before anything is written.
+    // Every header and every name is checked before anything is decoded or written.
     std::vector<Planned> plan;
     for (const EntryHeader& h : listing.entries) {
         if (request.command == Command::List) {
-            if (listener) listener(h);
+            if (observer) observer->OnEntry(h, false);
             continue;
         }
         if (h.isSymlink || (h.IsDirectory() && request.command != Command::ExtractWithPaths)) {
@@ -255,40 +277,51 @@ Outcome RunRequest(FileSystem& fs, const Request& request, const EntryListener& 
         outcome.ok = true;
         return outcome;
     }
+    std::uint64_t files = 0;
+    std::uint64_t compressed = 0;
+    for (const Planned& p : plan) {
+        if (p.header->IsDirectory()) continue;
+        ++files;
+        compressed += p.header->compressedSize;
+    }
+    if (observer) observer->OnBegin(files, compressed);
+    Progress progress;
+    progress.observer = observer;
     if (request.command == Command::Test) {
         for (const Planned& p : plan) {
-            if (!TestEntry(*file, *p.header, outcome.message)) return outcome;
-            if (listener) listener(*p.header);
+            if (!DecodeEntry(*file, *p.header, nullptr, std::string(), progress, outcome.message)) return outcome;
+            if (observer) observer->OnEntry(*p.header, p.header->hasCrc);
         }
         outcome.ok = true;
         return outcome;
     }
-
     const std::string destination = request.destination.empty() ? std::string(".") : request.destination;
-    if (!EnsureFolder(fs, destination)) {
-        outcome.message = msg::DestinationFailed(destination);
-        return outcome;
-    }
+    if (!Install(fs, *file, plan, destination, progress, outcome.message)) return outcome;
     for (const Planned& p : plan) {
-        std::string folder = destination;
-        for (const std::string& f : p.folders) {
-            folder = Join(fs, folder, f);
-            const FileSystem::Kind kind = fs.Stat(folder);
-            if (kind == FileSystem::Kind::Missing && !fs.MakeDirectory(folder)) {
-                outcome.message = msg::DestinationFailed(folder);
-                return outcome;
-            }
-            if (kind != FileSystem::Kind::Missing && kind != FileSystem::Kind::Directory) {
-                outcome.message = msg::FolderInTheWay(folder);
-                return outcome;
-            }
-        }
-        if (p.name.empty()) continue;  // a folder entry
-        if (!ExtractEntry(fs, *file, p, folder, outcome.message)) return outcome;
+        if (p.header->IsDirectory()) continue;
         ++outcome.filesWritten;
+        if (observer) observer->OnEntry(*p.header, p.header->hasCrc);
     }
     outcome.ok = true;
     return outcome;
+}
+
+}  // namespace
+
+Outcome RunRequest(FileSystem& fs, const Request& request, ExtractionObserver* observer) {
+#if defined(__cpp_exceptions)
+    // An allocation that is not checked where it is made (a name, a table) throws; the
+    // staged files are gone by the time it arrives here.
+    try {
+        return Run(fs, request, observer);
+    } catch (const std::bad_alloc&) {
+        Outcome outcome;
+        outcome.message = msg::OutOfMemory();
+        return outcome;
+    }
+#else
+    return Run(fs, request, observer);
+#endif
 }
 
 }  // namespace kavrel::lha

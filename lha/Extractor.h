@@ -1,9 +1,10 @@
-// Extraction as UNLHA32.dll's command entry and the native tool run it: check the
-// whole archive first, then decode each entry into a temporary file in its folder and
-// move it over the old file only when its length and CRC are right.
+// Extraction as UNLHA32.dll's command entry and the native tool run it: read and check
+// every header first; then decode every entry and check its length and CRC before the
+// first installed file is replaced (see Staging.h); a failure anywhere leaves the
+// destination as it was.
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <string>
 
 #include "lha/FileSystem.h"
@@ -30,10 +31,30 @@ struct Outcome {
     int entriesSkipped = 0;  // symbolic links, and directories with `e`
 };
 
-// Called for each entry with `l` (and `t`, after it checked out).
-using EntryListener = std::function<void(const EntryHeader&)>;
+// What a run reports while it works, on the calling thread. Every method does nothing
+// unless overridden.
+class ExtractionObserver {
+public:
+    virtual ~ExtractionObserver() = default;
+    // Every header is read and every name checked (e, x, t): `entries` entries will be
+    // reported through OnEntry, and `compressedBytes` bytes of compressed data read.
+    virtual void OnBegin(std::uint64_t entries, std::uint64_t compressedBytes) {
+        (void)entries;
+        (void)compressedBytes;
+    }
+    // Compressed bytes read so far, while decoding (t, and e and x before anything is
+    // put in place).
+    virtual void OnBytesRead(std::uint64_t bytesRead) { (void)bytesRead; }
+    // Every entry as it is listed (l); each file entry once it checked out (t) or is in
+    // place (e, x: once every one of them is).
+    // `crcChecked`: its decoded bytes matched the CRC-16 of its header.
+    virtual void OnEntry(const EntryHeader& header, bool crcChecked) {
+        (void)header;
+        (void)crcChecked;
+    }
+};
 
-Outcome RunRequest(FileSystem& fs, const Request& request, const EntryListener& listener = nullptr);
+Outcome RunRequest(FileSystem& fs, const Request& request, ExtractionObserver* observer = nullptr);
 
 // The archive path as found: `path` itself when it is a file, else `path` with a
 // ".lzh" extension in any case. Empty when none exists.

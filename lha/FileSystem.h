@@ -14,6 +14,7 @@ namespace kavrel::lha {
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
+    // False when not every byte could be written (disk full, file too large).
     virtual bool Write(const void* data, std::size_t size) = 0;
     // Flushes and closes; false if anything was lost.
     virtual bool Close() = 0;
@@ -30,13 +31,20 @@ public:
     // One level; false when it cannot be made (an existing folder is not an error here:
     // the caller checks first).
     virtual bool MakeDirectory(const std::string& path) = 0;
+    // Removes an empty folder.
+    virtual bool RemoveFolder(const std::string& path) = 0;
     // Creates a new, empty, normal file; nullptr when the name exists or on failure.
     virtual std::unique_ptr<OutputFile> CreateNew(const std::string& path) = 0;
-    // Moves `from` over `to`, replacing a file there even when it is read-only.
-    virtual bool Replace(const std::string& from, const std::string& to) = 0;
+    // Renames a file within its folder, keeping its bytes and attributes. Never
+    // replaces: false when `to` exists.
+    virtual bool Move(const std::string& from, const std::string& to) = 0;
+    // Deletes a file, read-only or not.
     virtual bool Remove(const std::string& path) = 0;
     // Seconds since 1970 (UTC); best effort.
     virtual void SetModificationTime(const std::string& path, std::int64_t unixTime) = 0;
+    // Bytes free for this process on the drive that holds the existing folder `path`;
+    // false when that cannot be known.
+    virtual bool FreeSpace(const std::string& path, std::uint64_t& bytes) = 0;
 };
 
 // The native file system (POSIX): UTF-8 names as they are. Not built into the DLL.

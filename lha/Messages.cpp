@@ -4,8 +4,17 @@
 
 namespace kavrel::lha::msg {
 namespace {
+std::string Decimal(std::uint64_t n) {
+    char digits[24];
+    std::size_t at = sizeof digits;
+    do {
+        digits[--at] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    return std::string(digits + at, sizeof digits - at);
+}
 std::string Q(const std::string& s) { return "「" + s + "」"; }
-std::string N(int index) { return std::to_string(index + 1) + " 番目"; }
+std::string N(int index) { return Decimal(static_cast<std::uint64_t>(index) + 1) + " 番目"; }
 }  // namespace
 
 std::string Printable(const std::string& cp932) {
@@ -27,8 +36,15 @@ std::string HeaderChecksum(int index) {
 }
 std::string HeaderMalformed(int index) { return "ヘッダが壊れています（" + N(index) + "のエントリ）。"; }
 std::string HeaderLevel(int index, int level) {
-    return "対応していないヘッダレベル " + std::to_string(level) + " です（" + N(index) + "のエントリ）。";
+    return "対応していないヘッダレベル " + Decimal(static_cast<std::uint64_t>(level)) + " です（" + N(index) + "のエントリ）。";
 }
+std::string HeaderSizeZero(int index) {
+    return N(index) + "のヘッダの大きさが 0 になっています。書庫が壊れています。";
+}
+std::string HeaderAfterEndMark(int index) {
+    return N(index) + "のヘッダの位置に終わりの印がありますが、その後にもヘッダが続いています。書庫が壊れています。";
+}
+std::string ArchiveReadFailed() { return "書庫ファイルを読めません。"; }
 std::string DataTruncated(const std::string& entry) {
     return Q(entry) + "のデータが途中で切れています。書庫が壊れています。";
 }
@@ -53,9 +69,24 @@ std::string OutsideDestination(const std::string& entry) {
 std::string CrcMismatch(const std::string& entry) { return Q(entry) + "の CRC が一致しません。書庫が壊れています。"; }
 std::string Corrupt(const std::string& entry) { return Q(entry) + "の圧縮データが壊れています。"; }
 std::string WriteFailed(const std::string& path) { return Q(path) + "に書き込めません。"; }
+std::string ReplaceFailed(const std::string& path) {
+    return Q(path) + "を置き換えられません（ほかのプログラムが使っているか、書き込みが禁止されています）。"
+           "書庫のファイルはどれも展開していません。";
+}
+std::string OldFileKeptAt(const std::string& path, const std::string& aside) {
+    return "元の" + Q(path) + "は" + Q(aside) + "に残っています。";
+}
+std::string NotEnoughSpace(const std::string& folder, std::uint64_t needed, std::uint64_t free) {
+    return "空き容量が足りません。展開先" + Q(folder) + "には " + Decimal(needed) + " バイトが必要ですが、空きは " +
+           Decimal(free) + " バイトです。";
+}
 std::string DestinationFailed(const std::string& path) { return "展開先フォルダ" + Q(path) + "を作成できません。"; }
 std::string FolderInTheWay(const std::string& path) { return Q(path) + "と同じ名前のフォルダかファイルがあり、展開できません。"; }
 std::string BadCommandLine(const std::string& detail) { return "コマンドラインが正しくありません（" + detail + "）。"; }
 std::string TooManyEntries() { return "書庫のエントリが多すぎます。"; }
+std::string OutOfMemory() { return "メモリが足りないため展開できません。"; }
+std::string FilesExtracted(int count) {
+    return Decimal(static_cast<std::uint64_t>(count < 0 ? 0 : count)) + " 個のファイルを展開しました。";
+}
 
 }  // namespace kavrel::lha::msg

@@ -2,6 +2,7 @@
 // Each says what failed and, where there is one, which entry.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "lha/SafeName.h"
@@ -15,6 +16,9 @@ std::string HeaderTruncated(int index);
 std::string HeaderChecksum(int index);
 std::string HeaderMalformed(int index);
 std::string HeaderLevel(int index, int level);
+std::string HeaderSizeZero(int index);
+std::string HeaderAfterEndMark(int index);
+std::string ArchiveReadFailed();
 std::string DataTruncated(const std::string& entry);
 std::string UnsupportedMethod(const std::string& entry, const std::string& method);
 std::string UnsafeName(const std::string& entry, NameProblem problem);
@@ -22,10 +26,15 @@ std::string OutsideDestination(const std::string& entry);
 std::string CrcMismatch(const std::string& entry);
 std::string Corrupt(const std::string& entry);
 std::string WriteFailed(const std::string& path);
+std::string ReplaceFailed(const std::string& path);
+std::string OldFileKeptAt(const std::string& path, const std::string& aside);
+std::string NotEnoughSpace(const std::string& folder, std::uint64_t needed, std::uint64_t free);
 std::string DestinationFailed(const std::string& path);
 std::string FolderInTheWay(const std::string& path);
 std::string BadCommandLine(const std::string& detail);
 std::string TooManyEntries();
+std::string OutOfMemory();
+std::string FilesExtracted(int count);
 
 // An entry's stored path (code page 932) made printable: UTF-8, control characters as '?'.
 std::string Printable(const std::string& cp932);

@@ -1,8 +1,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 
 #include "lha/FileSystem.h"
@@ -85,12 +87,18 @@ public:
         return std::make_unique<PosixInput>(fd, static_cast<std::uint64_t>(st.st_size));
     }
     bool MakeDirectory(const std::string& path) override { return ::mkdir(path.c_str(), 0777) == 0; }
+    bool RemoveFolder(const std::string& path) override { return ::rmdir(path.c_str()) == 0; }
     std::unique_ptr<OutputFile> CreateNew(const std::string& path) override {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) return nullptr;
         return std::make_unique<PosixOutput>(fd);
     }
-    bool Replace(const std::string& from, const std::string& to) override {
+    bool Move(const std::string& from, const std::string& to) override {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        // a file system without RENAME_NOREPLACE: the names are our own, so a check will do
+        struct stat st;
+        if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) return false;
         return ::rename(from.c_str(), to.c_str()) == 0;
     }
     bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
@@ -101,6 +109,12 @@ public:
         times[1].tv_sec = static_cast<time_t>(unixTime);
         times[1].tv_nsec = 0;
         ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    }
+    bool FreeSpace(const std::string& path, std::uint64_t& bytes) override {
+        struct statvfs st;
+        if (::statvfs(path.c_str(), &st) != 0) return false;
+        bytes = static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+        return true;
     }
 };
 

@@ -1,25 +1,64 @@
-// The item loop of the update run: disk prompts, target folders, archive extraction and
-// plain copies, strictly in table order; the first failure stops the loop.
+// The item loop of the update run: disk prompts, the checks of the items a disk holds
+// before the first of them is installed, target folders, archive extraction and plain
+// copies, strictly in table order; the first failure stops the run.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "description/UpdateDescription.h"
 #include "platform/Platform.h"
+#include "update/RunOutcome.h"
+#include "update/UpdateRun.h"
 
 namespace kavrel {
 
-struct ItemRunContext {
-    Platform& platform;
-    UpdateDescription& desc;
-    const std::string& sourceFolder;
-    const std::string& installFolder;     // the working folder as the checks left it
-    const std::string& windowsDirectory;
-};
+class ItemRun {
+public:
+    ItemRun(Platform& platform, UpdateDescription& desc, const std::string& sourceFolder,
+            const std::string& installFolder, const std::string& windowsDirectory, MediumState& medium,
+            RunProgress& progress);
+    ItemRun(const ItemRun&) = delete;
+    ItemRun& operator=(const ItemRun&) = delete;
 
-// Empty when every item was installed; otherwise the run's result, after the item's
-// message has been shown.
-std::optional<int> InstallItems(const ItemRunContext& context);
+    // Before anything is changed: every archive's command line reaches the library whole.
+    std::optional<RunOutcome> CheckCommandLines();
+    // Still before any change: the disk the first items lie on is in the drive, and
+    // every item read from it is tested and free to be replaced.
+    std::optional<RunOutcome> PrepareFirstDisk();
+    // Installs the items in order; empty when every one was installed.
+    std::optional<RunOutcome> InstallAll();
+
+private:
+    int Count() const;
+    bool NeedsPrompt(int index, int lastDisk, bool mayAskForDiskOne) const;
+    bool DiskHoldsItem(int index) const;
+    std::optional<RunOutcome> AskForDisk(int index);
+    // Tests and checks every item read from the disk now in the drive, from `first` on.
+    std::optional<RunOutcome> PrepareDiskFrom(int first);
+    std::optional<RunOutcome> PrepareItem(int index);
+    std::optional<RunOutcome> Install(int index);
+    std::optional<RunOutcome> InstallArchive(int index, const std::string& target);
+    std::optional<RunOutcome> CopyPlainFile(int index, const std::string& target);
+    std::optional<RunOutcome> Refuse(const std::string& text, RunOutcome outcome);
+
+    // The name an archive item is extracted under: a per-system archive gets the number.
+    std::string ArchiveName(int index) const;
+    std::string Target(int index) const;
+
+    Platform& platform_;
+    UpdateDescription& desc_;
+    const std::string& source_;
+    const std::string& folder_;
+    const std::string& windows_;
+    MediumState& medium_;
+    RunProgress& progress_;
+    bool removable_ = false;
+    int lastDisk_ = 1;
+    // After a run that left another disk in the drive, disk 1 is asked for once.
+    bool mayAskForDiskOne_ = false;
+    std::vector<bool> prepared_;
+};
 
 }  // namespace kavrel

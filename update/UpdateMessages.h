@@ -1,5 +1,5 @@
 // Every message box of the update run: the texts the product has always shown, and the
-// two refusals Kavrel adds before calling the archive library.
+// refusals Kavrel adds before anything is changed.
 #pragma once
 
 #include <string>
@@ -26,13 +26,30 @@ inline std::string AttributesFailed(const std::string& source) {
     return source + "の属性更新に失敗しました。";
 }
 
-// The archive library reads its command line in code page 932 and at most 255 bytes;
-// anything else would reach it garbled or cut, so the run refuses first.
-inline std::string NotExpressible(const std::string& path) {
-    return "使用できない文字が含まれているため、更新できません。\n" + path;
+// Kavrel's own refusals, shown before anything is changed.
+inline std::string FolderNotExpressible(const std::string& folder) {
+    return "インストール先のフォルダー名に使用できない文字が含まれています。\n"
+           "別のフォルダーを選んでください。\n" + folder;
 }
-inline std::string PathTooLong(const std::string& archive, const std::string& target) {
-    return "パスが長すぎるため、更新できません。\n" + archive + "\n" + target;
+inline std::string FolderTooLong(const std::string& folder) {
+    return "インストール先のフォルダー名が長すぎます。\n短い名前のフォルダーを選んでください。\n" + folder;
+}
+// Choosing another folder cannot help here: the medium itself must move.
+inline std::string MediumUnusable(const std::string& path) {
+    return "更新ディスクのフォルダー名（またはWindowsフォルダー名）に使用できない文字が含まれているか、"
+           "長すぎるため、更新できません。\n更新ディスクの内容を C:\\UPDATE のような短い英数字の名前の"
+           "フォルダーにコピーして、そこから実行してください。\n" + path;
+}
+inline std::string FolderNotWritable(const std::string& folder) {
+    return "インストール先に書き込めません。\n"
+           "この更新は管理者の権限で実行する必要があります。\n" + folder;
+}
+inline std::string ProductRunning(const std::string& program) {
+    return "製品が実行中です。\n製品を終了してから、もう一度更新してください。\n" + program;
+}
+inline std::string FileInUse(const std::string& path) {
+    return "更新するファイルを他のプログラムが使用しています。\n"
+           "プログラムを終了してから、もう一度更新してください。\n" + path;
 }
 
 }  // namespace kavrel::update_text

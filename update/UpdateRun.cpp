@@ -11,10 +11,6 @@ namespace {
 
 namespace text = update_text;
 
-void Tell(Platform& platform, const std::string& message, const char* caption) {
-    platform.ShowMessage(message, caption, MessageButtons::Ok);
-}
-
 // "NULL" asks for the two settings-file names the product has used, in turn. The name
 // tried last stays in the description, so a later run does not probe again.
 int ProbeInstallFolder(Platform& platform, UpdateDescription& desc, std::string& folder) {
@@ -30,37 +26,72 @@ int ProbeInstallFolder(Platform& platform, UpdateDescription& desc, std::string&
     return result;
 }
 
-}  // namespace
+RunOutcome Refused(Platform& platform, const std::string& message, RunOutcome outcome) {
+    platform.ShowMessage(message, text::kCaptionError, MessageButtons::Ok);
+    return outcome;
+}
 
-int RunUpdate(Platform& platform, UpdateDescription& desc, const std::string& sourceFolder) {
-    // Held until the run returns; its message boxes are shown under it, as they always were.
-    const auto waitCursor = platform.BeginWaitCursor();
-
-    std::string folder = desc.m_strDestFolder;
+// The installation's checks: whether this update is for it, and which system it is.
+std::optional<RunOutcome> CheckInstallation(Platform& platform, UpdateDescription& desc, std::string& folder) {
     if (ProbeInstallFolder(platform, desc, folder) != 1) {
-        Tell(platform, text::kBadInstallFolder, text::kCaptionError);
-        return 0;
+        return Refused(platform, text::kBadInstallFolder, RunOutcome::FolderRefused);
     }
     if (CheckMainProgram(platform, folder, desc.m_strSettingsFile) != 1) {
-        Tell(platform, text::kVersionRefused, text::kCaptionError);
-        return 0;
+        return Refused(platform, text::kVersionRefused, RunOutcome::VersionRefused);
     }
     if (CheckVersion(platform, desc, folder) != 1) {
-        Tell(platform, text::kVersionRefused, text::kCaptionError);
-        return 0;
+        return Refused(platform, text::kVersionRefused, RunOutcome::VersionRefused);
     }
     desc.m_nSystemNumber = FindSystemNumber(platform, desc, folder, desc.m_strSettingsFile);
-    RegisterFileType(platform, desc, folder);
+    return std::nullopt;
+}
+
+// What would stop the update half way and can be known without writing anything.
+std::optional<RunOutcome> CheckBeforeChanges(Platform& platform, const std::string& folder, ItemRun& items) {
+    if (auto stopped = items.CheckCommandLines()) return stopped;
+    if (!platform.CanCreateFileIn(folder)) {
+        platform.Log("installation folder " + folder + ": a new file cannot be created there");
+        return Refused(platform, text::FolderNotWritable(folder), RunOutcome::FolderNotWritable);
+    }
+    const std::string program = folder + "\\main.exe";
+    if (platform.IsProgramRunning(program)) {
+        platform.Log("program " + program + " is running");
+        return Refused(platform, text::ProductRunning(program), RunOutcome::ProductInUse);
+    }
+    return items.PrepareFirstDisk();
+}
+
+}  // namespace
+
+RunOutcome RunUpdate(Platform& platform, UpdateDescription& desc, const std::string& sourceFolder,
+                     MediumState& medium) {
+    // Held until the run returns; its message boxes are shown under it, as they always were.
+    const auto waitCursor = platform.BeginWaitCursor();
+    auto progress = platform.BeginProgress(desc.m_strHeader[0]);
+    const std::uint64_t started = platform.Milliseconds();
+    platform.Log("run: installation folder " + desc.m_strDestFolder + ", medium " + sourceFolder);
+
+    const auto finish = [&](RunOutcome outcome) {
+        platform.Log("run ended after " + std::to_string(platform.Milliseconds() - started) + " ms");
+        return outcome;
+    };
+
+    std::string folder = desc.m_strDestFolder;
+    if (auto refused = CheckInstallation(platform, desc, folder)) return finish(*refused);
 
     const std::string windowsDirectory = platform.WindowsDirectory();
+    ItemRun items(platform, desc, sourceFolder, folder, windowsDirectory, medium, *progress);
+    if (auto stopped = CheckBeforeChanges(platform, folder, items)) return finish(*stopped);
+
+    RegisterFileType(platform, desc, folder);
     platform.ArchiveEntry6(0);
     platform.ArchiveEntry8(1);
+    if (auto stopped = items.InstallAll()) return finish(*stopped);
 
-    const ItemRunContext context{platform, desc, sourceFolder, folder, windowsDirectory};
-    if (const auto stopped = InstallItems(context)) return *stopped;
-
-    Tell(platform, text::kCompleted, text::kCaptionConfirm);
-    return 1;
+    // The progress window is gone before the last word.
+    progress.reset();
+    platform.ShowMessage(text::kCompleted, text::kCaptionConfirm, MessageButtons::Ok);
+    return finish(RunOutcome::Completed);
 }
 
 }  // namespace kavrel

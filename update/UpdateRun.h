@@ -1,20 +1,26 @@
-// The update run: checks the chosen installation, registers the document file type and
-// installs every item of the description, reporting each outcome in a message box.
+// The update run: checks the chosen installation and everything that can be known
+// before a change, registers the document file type and installs every item of the
+// description, reporting each outcome through the platform (message boxes or the log).
 #pragma once
 
 #include <string>
 
 #include "description/UpdateDescription.h"
 #include "platform/Platform.h"
+#include "update/RunOutcome.h"
 
 namespace kavrel {
 
-// Returns 1 when the run is over (everything installed, cancelled at a disk prompt, or an
-// item failed: the program ends) and 0 when the folder was refused or a per-system
-// archive found no system number (the user chooses another folder).
+// What one run leaves for the next within the same program: the disk a removable
+// medium's drive holds now.
+struct MediumState {
+    int diskInDrive = 1;
+};
+
 // `sourceFolder` is the medium's folder, ending in a backslash or a bare "X:".
 // What the run writes into `desc` (the probed settings-file name, the system number,
 // the extended name of a START archive) stays there for later runs.
-int RunUpdate(Platform& platform, UpdateDescription& desc, const std::string& sourceFolder);
+RunOutcome RunUpdate(Platform& platform, UpdateDescription& desc, const std::string& sourceFolder,
+                     MediumState& medium);
 
 }  // namespace kavrel

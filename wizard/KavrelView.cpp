@@ -2,12 +2,12 @@
 
 #include "app/SourceFolder.h"
 #include "description/InfoFile.h"
-#include "update/UpdateRun.h"
 #include "wizard/Commands.h"
 #include "wizard/ConfirmDlg.h"
 #include "wizard/DestinationDlg.h"
 #include "wizard/IntroDlg.h"
 #include "wizard/PageArtwork.h"
+#include "wizard/ProgressDlg.h"
 
 namespace kavrel {
 namespace {
@@ -16,7 +16,9 @@ constexpr int kViewId = 0xE900;  // the first pane of a frame
 }  // namespace
 
 bool CKavrelView::Create(HWND parent, const RECT& rect) {
-    if (!RegisterClassOnce(kViewClass, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1))) {
+    // Redrawn whole on every size change: the picture is stretched to the whole view.
+    if (!RegisterClassOnce(kViewClass, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
+                           CS_HREDRAW | CS_VREDRAW)) {
         return false;
     }
     return CreateEx(0, kViewClass, "", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
@@ -25,7 +27,13 @@ bool CKavrelView::Create(HWND parent, const RECT& rect) {
 
 int CKavrelView::OnCreate() {
     m_platform.SetOwner(m_hWnd);
-    ReadInfoFile(m_platform, SourceFolder(), m_desc);
+    m_platform.SetProgressPresenter(this);
+    if (ReadInfoFile(m_platform, SourceFolder(), m_desc) == 1) {
+        m_platform.Log(DescribeForLog(m_desc));
+    } else {
+        m_platform.Log("info.txt cannot be read: the wizard runs with empty texts and no items");
+    }
+    if (!m_strProposedFolder.empty()) m_desc.m_strDestFolder = m_strProposedFolder;
     PostCommand(ID_PAGE_INTRO);
     return 0;
 }
@@ -51,8 +59,30 @@ bool CKavrelView::OnPaint() {
     return true;
 }
 
-void CKavrelView::CloseMainFrame() const {
+LRESULT CKavrelView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (m_platform.HandleArchiveProgress(msg, wParam, lParam)) return 0;
+    // While a run holds the wait cursor, the mouse over the view keeps it.
+    if (msg == WM_SETCURSOR && m_platform.waitCursors > 0) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+    }
+    return CWnd::WindowProc(msg, wParam, lParam);
+}
+
+std::unique_ptr<RunProgress> CKavrelView::Show(const std::string& title) {
+    auto window = std::make_unique<CProgressDlg>(title);
+    if (!window->Create()) return nullptr;
+    return window;
+}
+
+void CKavrelView::CloseMainFrame(ExitCode code) {
+    m_exitCode = code;
     ::PostMessageW(::GetParent(m_hWnd), WM_CLOSE, 0, 0);
+}
+
+void CKavrelView::PageFailed() {
+    m_platform.Log("a page could not be shown: the program ends");
+    CloseMainFrame(ExitCode::StartFailed);
 }
 
 void CKavrelView::OnPageIntro() {
@@ -60,10 +90,14 @@ void CKavrelView::OnPageIntro() {
     page.m_strNotes = m_desc.m_strIntroNotes;
     page.m_strArtwork = m_desc.m_strIntroArtwork;
     page.m_strTitleFlag = m_desc.m_strIntroTitleFlag;
-    if (page.DoModal() == IDOK) {
+    const INT_PTR result = page.DoModal();
+    if (result == IDOK) {
         PostCommand(ID_PAGE_DESTINATION);
+    } else if (result == -1) {
+        PageFailed();
     } else {
-        CloseMainFrame();
+        // Left before an update ran, or after the last run was refused.
+        CloseMainFrame(m_lastOutcome ? ExitCodeFor(*m_lastOutcome) : ExitCode::LeftBeforeTheRun);
     }
 }
 
@@ -82,6 +116,7 @@ void CKavrelView::OnPageDestination() {
         PostCommand(ID_PAGE_INTRO);
         break;
     default:
+        PageFailed();
         break;
     }
 }
@@ -93,7 +128,7 @@ void CKavrelView::OnPageConfirm() {
     switch (page.DoModal()) {
     case IDOK:
         if (RunUpdate() == 1) {
-            CloseMainFrame();
+            CloseMainFrame(ExitCodeFor(*m_lastOutcome));
         } else {
             PostCommand(ID_PAGE_DESTINATION);
         }
@@ -102,10 +137,15 @@ void CKavrelView::OnPageConfirm() {
         PostCommand(ID_PAGE_DESTINATION);
         break;
     default:
+        PageFailed();
         break;
     }
 }
 
-int CKavrelView::RunUpdate() { return kavrel::RunUpdate(m_platform, m_desc, SourceFolder()); }
+int CKavrelView::RunUpdate() {
+    m_lastOutcome = kavrel::RunUpdate(m_platform, m_desc, SourceFolder(), m_medium);
+    m_platform.Log("run outcome: exit code " + std::to_string(static_cast<int>(ExitCodeFor(*m_lastOutcome))));
+    return RunResult(*m_lastOutcome);
+}
 
 }  // namespace kavrel

@@ -5,16 +5,29 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
+#include "app/ExitCode.h"
 #include "description/UpdateDescription.h"
 #include "framework/Window.h"
 #include "platform/win32/Win32Platform.h"
+#include "update/UpdateRun.h"
 
 namespace kavrel {
 
-class CKavrelView : public CWnd {
+class CKavrelView : public CWnd, public ProgressPresenter {
 public:
-    explicit CKavrelView(Win32Platform& platform) : m_platform(platform) {}
+    // `proposedFolder`: the folder given on the command line (/D=), proposed instead of
+    // line 16 of info.txt; empty when none was given.
+    CKavrelView(Win32Platform& platform, std::string proposedFolder)
+        : m_platform(platform), m_strProposedFolder(std::move(proposedFolder)) {}
     bool Create(HWND parent, const RECT& rect);
+
+    // The program's exit code as the wizard stands now.
+    ExitCode GetExitCode() const { return m_exitCode; }
+
+    std::unique_ptr<RunProgress> Show(const std::string& title) override;
 
     UpdateDescription m_desc;
 
@@ -22,15 +35,23 @@ protected:
     int OnCreate() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnPaint() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void OnPageIntro();
     void OnPageDestination();
     void OnPageConfirm();
     int RunUpdate();
-    void CloseMainFrame() const;
+    void CloseMainFrame(ExitCode code);
+    // A page that cannot be shown leaves nothing to click: the program ends.
+    void PageFailed();
 
     Win32Platform& m_platform;
+    std::string m_strProposedFolder;
+    MediumState m_medium;
+    // The last run's outcome: a user who leaves after a refusal ends with its code.
+    std::optional<RunOutcome> m_lastOutcome;
+    ExitCode m_exitCode = ExitCode::LeftBeforeTheRun;
 };
 
 }  // namespace kavrel

@@ -7,6 +7,7 @@
 #include "lha/CommandLine.h"
 #include "lha/Extractor.h"
 #include "lha/Messages.h"
+#include "lha/dll/ProgressReporter.h"
 #include "lha/dll/Win32FileSystem.h"
 #include "platform/Text.h"
 
@@ -44,7 +45,7 @@ void Put(const std::string& cp932, LPSTR output, DWORD size) {
     output[n] = '\0';
 }
 
-int Run(LPCSTR commandLine, LPSTR output, DWORD outputSize) {
+int Run(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     ParsedCommandLine parsed;
     std::string error;
     if (commandLine == nullptr || !ParseCommandLine(commandLine, parsed, error)) {
@@ -56,19 +57,22 @@ int Run(LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     request.command = parsed.command;
     request.archive = Cp932ToUtf8(parsed.archive);
     request.destination = Cp932ToUtf8(parsed.destination);
-    std::string listing;
+    const char letter = parsed.command == Command::Extract          ? 'e'
+                        : parsed.command == Command::ExtractWithPaths ? 'x'
+                        : parsed.command == Command::Test             ? 't'
+                                                                      : 'l';
+    ProgressReporter reporter(parsed.command == Command::List ? nullptr : owner, letter);
     auto fs = MakeWin32FileSystem();
-    const Outcome outcome = RunRequest(*fs, request, [&](const EntryHeader& h) {
-        listing += msg::Printable(h.Path()) + "\r\n";
-    });
+    const Outcome outcome = RunRequest(*fs, request, &reporter);
+    reporter.End(outcome.ok);
     if (!outcome.ok) {
         Put(ToCp932(outcome.message), output, outputSize);
         return UNLHA32_FAILED;
     }
     if (parsed.command == Command::Extract || parsed.command == Command::ExtractWithPaths) {
-        Put(ToCp932(std::to_string(outcome.filesWritten) + " 個のファイルを展開しました。"), output, outputSize);
+        Put(ToCp932(msg::FilesExtracted(outcome.filesWritten)), output, outputSize);
     } else {
-        Put(ToCp932(listing), output, outputSize);
+        Put(ToCp932(reporter.Names()), output, outputSize);
     }
     return 0;
 }
@@ -90,12 +94,13 @@ extern "C" int WINAPI UnlhaEntry8(int value) {
     return 0;
 }
 
+// No dialogs: the update run shows the message itself. The owner window hears the
+// progress (Unlha32.h).
 extern "C" int WINAPI Unlha(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
-    (void)owner;  // no dialogs: the update run shows the message itself
     try {
-        return Run(commandLine, output, outputSize);
+        return Run(owner, commandLine, output, outputSize);
     } catch (const std::bad_alloc&) {
-        Put(ToCp932("メモリが足りないため展開できません。"), output, outputSize);
+        Put(ToCp932(msg::OutOfMemory()), output, outputSize);
     } catch (...) {
         Put(ToCp932("展開中に予期しないエラーが起きました。"), output, outputSize);
     }

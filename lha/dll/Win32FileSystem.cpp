@@ -87,25 +87,26 @@ public:
         return std::make_unique<Win32Input>(h, static_cast<std::uint64_t>(size.QuadPart));
     }
     bool MakeDirectory(const std::string& path) override { return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
+    bool RemoveFolder(const std::string& path) override { return RemoveDirectoryW(Wide(path).c_str()) != 0; }
     std::unique_ptr<OutputFile> CreateNew(const std::string& path) override {
         const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) return nullptr;
         return std::make_unique<Win32Output>(h);
     }
-    bool Replace(const std::string& from, const std::string& to) override {
-        const std::wstring target = Wide(to);
-        const DWORD a = GetFileAttributesW(target.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
-            (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
-            SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        return MoveFileExW(Wide(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    // A rename keeps the attributes (read-only included) and fails when `to` exists.
+    bool Move(const std::string& from, const std::string& to) override {
+        return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0) != 0;
     }
     bool Remove(const std::string& path) override {
         const std::wstring w = Wide(path);
-        SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);
-        return DeleteFileW(w.c_str()) != 0;
+        const DWORD attributes = GetFileAttributesW(w.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            SetFileAttributesW(w.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+        }
+        if (DeleteFileW(w.c_str())) return true;
+        if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(w.c_str(), attributes);
+        return false;
     }
     void SetModificationTime(const std::string& path, std::int64_t unixTime) override {
         const HANDLE h = CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -117,6 +118,12 @@ public:
         ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
         SetFileTime(h, nullptr, nullptr, &ft);
         CloseHandle(h);
+    }
+    bool FreeSpace(const std::string& path, std::uint64_t& bytes) override {
+        ULARGE_INTEGER available;
+        if (!GetDiskFreeSpaceExW(Wide(path).c_str(), &available, nullptr, nullptr)) return false;
+        bytes = available.QuadPart;
+        return true;
     }
 };
 

@@ -6,18 +6,45 @@
 //   kavrel-lha t archive          decode every entry and check its CRC
 // Names in the archive are code page 932; they are shown and written as UTF-8.
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "lha/Extractor.h"
 #include "lha/Messages.h"
 
+namespace {
+
+using namespace kavrel::lha;
+
+// `l` lists every entry, `t` names each one that checked out; `e` and `x` print a count.
+class Printer : public ExtractionObserver {
+public:
+    explicit Printer(Command command) : command_(command) {}
+    void OnEntry(const EntryHeader& h, bool) override {
+        if (command_ == Command::List) {
+            std::printf("%s %12" PRIu64 " %12" PRIu64 "  %04x  L%d  %s%s%s\n", h.methodId, h.originalSize,
+                        h.compressedSize, h.crc, h.level, msg::Printable(h.Path()).c_str(),
+                        h.isSymlink ? " -> " : "", msg::Printable(h.symlinkTarget).c_str());
+        } else if (command_ == Command::Test) {
+            std::printf("OK  %s\n", msg::Printable(h.Path()).c_str());
+        }
+    }
+
+private:
+    Command command_;
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    using namespace kavrel::lha;
     if (argc < 3 || argc > 4 || std::strlen(argv[1]) != 1 || !std::strchr("exlt", argv[1][0])) {
         std::fprintf(stderr, "usage: kavrel-lha e|x|l|t archive [dest]\n");
         return 2;
     }
+    // A write past the process's file-size limit must fail like a full disk (EFBIG),
+    // so that the archive ends cleanly instead of the process being killed.
+    std::signal(SIGXFSZ, SIG_IGN);
     Request request;
     switch (argv[1][0]) {
     case 'e': request.command = Command::Extract; break;
@@ -28,15 +55,8 @@ int main(int argc, char** argv) {
     request.archive = argv[2];
     if (argc == 4) request.destination = argv[3];
     auto fs = MakePosixFileSystem();
-    const Outcome outcome = RunRequest(*fs, request, [&](const EntryHeader& h) {
-        if (request.command == Command::List) {
-            std::printf("%s %12" PRIu64 " %12" PRIu64 "  %04x  L%d  %s%s%s\n", h.methodId, h.originalSize,
-                        h.compressedSize, h.crc, h.level, msg::Printable(h.Path()).c_str(),
-                        h.isSymlink ? " -> " : "", msg::Printable(h.symlinkTarget).c_str());
-        } else {
-            std::printf("OK  %s\n", msg::Printable(h.Path()).c_str());
-        }
-    });
+    Printer printer(request.command);
+    const Outcome outcome = RunRequest(*fs, request, &printer);
     if (!outcome.ok) {
         std::fprintf(stderr, "kavrel-lha: %s\n", outcome.message.c_str());
         return 1;

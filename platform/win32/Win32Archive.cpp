@@ -1,46 +1,19 @@
-// The archive library's entries, called by ordinal 6, 8 and 301 of UNLHA32.dll.
+// The archive library's entries, bound by ordinal 6, 8 and 301 of UNLHA32.dll, and the
+// progress reports it sends to the owner window while entry 301 works.
 #include <cstring>
 #include <vector>
 
-#include "platform/win32/Win32Platform.h"
-
-#if __has_include("lha/dll/Unlha32.h")
 #include "lha/dll/Unlha32.h"
-#define KAVREL_UNLHA32_IMPORTED 1
-#endif
+#include "platform/win32/Win32Platform.h"
 
 namespace kavrel {
 
 namespace {
 
-#ifndef KAVREL_UNLHA32_IMPORTED
-// Until the import library is part of the build, the entries are found at run time by
-// the same ordinals.
-using EntryProc = int(WINAPI*)(int);
-using CommandProc = int(WINAPI*)(HWND, LPCSTR, LPSTR, DWORD);
-
-FARPROC Entry(WORD ordinal) {
-    static const HMODULE library = ::LoadLibraryW(L"UNLHA32.dll");
-    return library ? ::GetProcAddress(library, MAKEINTRESOURCEA(ordinal)) : nullptr;
+UINT ProgressMessage() {
+    static const UINT message = ::RegisterWindowMessageW(UNLHA32_PROGRESS_MESSAGE_NAME);
+    return message;
 }
-
-int WINAPI UnlhaEntry6(int value) {
-    const auto proc = reinterpret_cast<EntryProc>(reinterpret_cast<void*>(Entry(6)));
-    return proc ? proc(value) : -1;
-}
-int WINAPI UnlhaEntry8(int value) {
-    const auto proc = reinterpret_cast<EntryProc>(reinterpret_cast<void*>(Entry(8)));
-    return proc ? proc(value) : -1;
-}
-int WINAPI Unlha(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
-    const auto proc = reinterpret_cast<CommandProc>(reinterpret_cast<void*>(Entry(301)));
-    if (!proc) {
-        if (outputSize > 0) output[0] = '\0';
-        return -1;
-    }
-    return proc(owner, commandLine, output, outputSize);
-}
-#endif
 
 }  // namespace
 
@@ -48,14 +21,40 @@ int Win32Platform::ArchiveEntry6(int value) { return UnlhaEntry6(value); }
 
 int Win32Platform::ArchiveEntry8(int value) { return UnlhaEntry8(value); }
 
-int Win32Platform::ArchiveCommand(const std::string& commandLine, std::string& output,
-                                  std::size_t outputSize) {
+int Win32Platform::ArchiveCommand(const std::string& commandLine, std::string& output, std::size_t outputSize,
+                                  ArchiveListener* listener) {
     // One spare zero byte: the text ends at the first NUL even if the library fills the
     // whole buffer it was told about.
     std::vector<char> buffer(outputSize + 1, '\0');
+    ProgressMessage();  // registered before the library first sends it
+    listener_ = listener;
     const int result = Unlha(owner_, commandLine.c_str(), buffer.data(), static_cast<DWORD>(outputSize));
+    listener_ = nullptr;
     output.assign(buffer.data(), ::strnlen(buffer.data(), outputSize));
     return result;
+}
+
+bool Win32Platform::HandleArchiveProgress(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != ProgressMessage() || msg == 0) return false;
+    const auto* report = reinterpret_cast<const UnlhaProgress*>(lParam);
+    // A report from a library that knows another layout is ignored, not misread.
+    if (listener_ == nullptr || report == nullptr || report->cbSize < sizeof(UnlhaProgress)) return true;
+    ArchiveProgress progress;
+    switch (wParam) {
+    case UNLHA32_PROGRESS_BEGIN: progress.kind = ArchiveProgress::Kind::Begin; break;
+    case UNLHA32_PROGRESS_BYTES: progress.kind = ArchiveProgress::Kind::Bytes; break;
+    case UNLHA32_PROGRESS_ENTRY: progress.kind = ArchiveProgress::Kind::Entry; break;
+    case UNLHA32_PROGRESS_END: progress.kind = ArchiveProgress::Kind::End; break;
+    default: return true;
+    }
+    progress.bytesRead = report->bytesRead;
+    progress.bytesTotal = report->bytesTotal;
+    if (report->entryName != nullptr) progress.entryName = Narrow(report->entryName);
+    progress.entrySize = report->entrySize;
+    progress.entryCrc = report->entryCrc;
+    progress.crcChecked = report->crcChecked != FALSE;
+    listener_->OnArchiveProgress(progress);
+    return true;
 }
 
 }  // namespace kavrel

@@ -7,6 +7,8 @@
 
 #include "platform/win32/Win32Platform.h"
 
+#include <tlhelp32.h>
+
 namespace kavrel {
 
 namespace {
@@ -143,6 +145,76 @@ bool Win32Platform::SetFileStatus(const std::string& path, const FileStatus& sta
     const bool attributes = SetAttributes(wide, status.attributes);
     return SetTimes(wide, status) && attributes;
 }
+
+bool Win32Platform::CanCreateFileIn(const std::string& folder) {
+    std::wstring path = Widen(folder);
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    path += L"~kavrel-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    // Gone again as soon as it is closed; a read-only folder or missing rights fail here.
+    UniqueHandle file = Wrap(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file != nullptr;
+}
+
+bool Win32Platform::IsFileInUse(const std::string& path) {
+    // Replacing the file renames it aside: a program that holds it open without sharing
+    // writes and deletion would make that fail half way.
+    UniqueHandle file = Wrap(CreateFileW(Widen(path).c_str(), GENERIC_WRITE | DELETE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+namespace {
+
+// The full, canonical form of a path (doubled backslashes and "." resolved), for
+// comparing two spellings of one file. Not every GetFullPathNameW folds doubled
+// backslashes inside a path (Wine's keeps them), so that is done here.
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    const DWORD got = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (got == 0 || got >= n) return path;
+    full.resize(got);
+    std::wstring folded;
+    for (std::size_t i = 0; i < full.size(); ++i) {
+        // A leading "\\" (a share, or "\\?\") stays.
+        if (i >= 2 && full[i] == L'\\' && folded.back() == L'\\') continue;
+        folded += full[i];
+    }
+    return folded;
+}
+
+}  // namespace
+
+std::string AbsolutePath(const std::string& path) { return Narrow(FullPath(Widen(path))); }
+
+bool Win32Platform::IsProgramRunning(const std::string& path) {
+    const std::wstring wanted = FullPath(Widen(path));
+    const std::size_t slash = wanted.find_last_of(L'\\');
+    const std::wstring name = slash == std::wstring::npos ? wanted : wanted.substr(slash + 1);
+    UniqueHandle snapshot = Wrap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        // Only processes of that file name are opened and asked for their full path.
+        if (CompareStringOrdinal(entry.szExeFile, -1, name.c_str(), -1, TRUE) != CSTR_EQUAL) continue;
+        UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        std::wstring image(32768, L'\0');
+        DWORD size = static_cast<DWORD>(image.size());
+        if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) continue;
+        image.resize(size);
+        if (CompareStringOrdinal(FullPath(image).c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+    }
+    return false;
+}
+
+std::uint64_t Win32Platform::Milliseconds() { return GetTickCount64(); }
 
 bool Win32Platform::IsRemovableDrive(const std::string& path) {
     std::wstring root;

@@ -17,11 +17,11 @@ public:
     Win32RegistryKey(const Win32RegistryKey&) = delete;
     Win32RegistryKey& operator=(const Win32RegistryKey&) = delete;
 
-    void SetDefaultValue(const std::string& text) override {
+    long SetDefaultValue(const std::string& text) override {
         const std::wstring wide = Widen(text);
         // REG_SZ data counts its terminating zero.
         const DWORD bytes = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
-        RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()), bytes);
+        return RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()), bytes);
     }
 
 private:
@@ -39,14 +39,13 @@ std::unique_ptr<RegistryKey> Win32Platform::OpenClassesKey(const std::string& su
     return std::make_unique<Win32RegistryKey>(key);
 }
 
-void Win32Platform::CreateClassesKey(const std::string& subkey) {
+long Win32Platform::CreateClassesKey(const std::string& subkey) {
     HKEY key = nullptr;
     wchar_t noClass[] = L"";
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, Widen(subkey).c_str(), 0, noClass,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS) {
-        RegCloseKey(key);
-    }
+    const LONG error = RegCreateKeyExW(HKEY_CLASSES_ROOT, Widen(subkey).c_str(), 0, noClass,
+                                       REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (error == ERROR_SUCCESS) RegCloseKey(key);
+    return error;
 }
 
 void Win32Platform::NotifyAssociationsChanged() {

@@ -106,7 +106,7 @@ TEST_F(ArtworkTest, AMissingPictureLeavesTheFrameEmptyAndThePageWorking) {
     const COLORREF inside = ScreenPixel((box.left + box.right) / 2, (box.top + box.bottom) / 2);
     EXPECT_FALSE(IsRed(inside) || IsBlue(inside));
     Click(intro, IDCANCEL);
-    EXPECT_EQ(kavrel.WaitExit(), 0);
+    EXPECT_EQ(kavrel.WaitExit(), kLeftBeforeTheRun);
 }
 
 }  // namespace

@@ -61,23 +61,82 @@ std::string Narrow(const std::wstring& wide) {
     return out;
 }
 
-KavrelProcess::KavrelProcess(const std::wstring& exePath, const std::wstring& workingDir) {
+KavrelProcess::KavrelProcess(const std::wstring& exePath, const std::wstring& workingDir,
+                             const std::wstring& arguments, bool captureOutput) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring commandLine = L"\"" + exePath + L"\"";
-    if (::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    HANDLE writeEnd = nullptr;
+    if (captureOutput) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        if (::CreatePipe(&output_, &writeEnd, &inherit, 0)) {
+            ::SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
+            si.dwFlags = STARTF_USESTDHANDLES;
+            si.hStdOutput = writeEnd;
+            si.hStdError = writeEnd;
+            si.hStdInput = nullptr;
+        }
+    }
+    if (::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, captureOutput, 0, nullptr,
                          workingDir.empty() ? nullptr : workingDir.c_str(), &si, &pi)) {
         ::CloseHandle(pi.hThread);
         process_.handle = pi.hProcess;
         process_.id = pi.dwProcessId;
     }
+    if (writeEnd != nullptr) ::CloseHandle(writeEnd);
 }
 
 KavrelProcess::~KavrelProcess() {
     if (process_.handle == nullptr) return;
     if (::WaitForSingleObject(process_.handle, 0) == WAIT_TIMEOUT) Kill();
     ::CloseHandle(process_.handle);
+    if (output_ != nullptr) ::CloseHandle(output_);
+}
+
+std::string KavrelProcess::Output() {
+    std::string text;
+    // Read only once the program has ended: a running one still holds the write end.
+    if (output_ == nullptr || ::WaitForSingleObject(process_.handle, 0) != WAIT_OBJECT_0) return text;
+    // What is in the pipe now: Wine does not always report its end once the writer is gone.
+    char buffer[4096];
+    DWORD available = 0;
+    DWORD got = 0;
+    while (::PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ::ReadFile(output_, buffer, sizeof buffer < available ? sizeof buffer : available, &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    return text;
+}
+
+HWND AnyVisibleWindow(DWORD pid) {
+    struct Data {
+        DWORD pid;
+        HWND found;
+    } data{pid, nullptr};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* d = reinterpret_cast<Data*>(lParam);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(hwnd, &owner);
+            if (owner != d->pid || !::IsWindowVisible(hwnd)) return TRUE;
+            d->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&data));
+    return data.found;
+}
+
+long KavrelProcess::WaitExitWatchingWindows(std::wstring& seenWindow, int timeoutMs) {
+    seenWindow.clear();
+    for (int waited = 0; waited <= timeoutMs; waited += 10) {
+        if (seenWindow.empty()) {
+            if (const HWND window = AnyVisibleWindow(process_.id)) seenWindow = L"[" + ClassOf(window) + L"] " + WideText(window);
+        }
+        if (::WaitForSingleObject(process_.handle, 10) == WAIT_OBJECT_0) break;
+    }
+    return WaitExit(0);
 }
 
 void KavrelProcess::Kill() {

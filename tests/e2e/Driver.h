@@ -17,8 +17,11 @@ struct Process {
 
 class KavrelProcess {
 public:
-    // Starts `exePath` (wide path on a Wine drive) with `workingDir` as current directory.
-    KavrelProcess(const std::wstring& exePath, const std::wstring& workingDir);
+    // Starts `exePath` (wide path on a Wine drive) with `workingDir` as current directory
+    // and `arguments` after the program's name. With `captureOutput`, its standard output
+    // goes to a pipe that Output() reads once it has ended.
+    KavrelProcess(const std::wstring& exePath, const std::wstring& workingDir, const std::wstring& arguments = L"",
+                  bool captureOutput = false);
     ~KavrelProcess();
     KavrelProcess(const KavrelProcess&) = delete;
     KavrelProcess& operator=(const KavrelProcess&) = delete;
@@ -33,11 +36,20 @@ public:
     bool WaitGone(HWND window, int timeoutMs = 15000) const;
     // Waits for the process to end; its exit code, or -1 on timeout.
     long WaitExit(int timeoutMs = 30000);
+    // The same, looking all the while for any visible window of the process: the caption
+    // of the first one seen goes to `seenWindow` (empty when none was seen).
+    long WaitExitWatchingWindows(std::wstring& seenWindow, int timeoutMs = 60000);
+    std::string Output();
     void Kill();
+    DWORD Id() const { return process_.id; }
 
 private:
     Process process_;
+    HANDLE output_ = nullptr;
 };
+
+// A visible top-level window of process `pid`, or null.
+HWND AnyVisibleWindow(DWORD pid);
 
 // Texts as UTF-8.
 std::string Text(HWND window);

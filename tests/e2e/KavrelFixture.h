@@ -14,6 +14,9 @@ namespace kavrel::e2e {
 inline const char kStart[] = "開始";
 inline const char kNext[] = "次へ";
 inline const char kUpdate[] = "更新";
+// Exit codes (the README's table).
+inline constexpr long kUpdated = 0;
+inline constexpr long kLeftBeforeTheRun = 2;
 
 class KavrelTest : public ::testing::Test {
 protected:
@@ -31,6 +34,13 @@ protected:
         return *kavrel_;
     }
     KavrelProcess& Start() { return Start(medium_); }
+    // Started from `folder` with switches, its output captured (for /?).
+    KavrelProcess& StartWith(const std::wstring& folder, const std::wstring& arguments, bool captureOutput = false,
+                             const std::wstring& workingDir = L"C:\\") {
+        kavrel_ = std::make_unique<KavrelProcess>(folder + L"\\Kavrel.exe", workingDir, arguments, captureOutput);
+        EXPECT_TRUE(kavrel_->Started());
+        return *kavrel_;
+    }
 
     std::wstring medium_ = L"D:\\E2E\\MEDIUM";
     std::unique_ptr<KavrelProcess> kavrel_;

@@ -49,7 +49,7 @@ TEST_F(PagesTest, IntroTitleFollowsLine18) {
         ASSERT_NE(intro, nullptr);
         EXPECT_EQ(Text(intro), title) << "line 18 = " << flag;
         Click(intro, IDCANCEL);
-        EXPECT_EQ(kavrel.WaitExit(), 0);
+        EXPECT_EQ(kavrel.WaitExit(), kLeftBeforeTheRun);
     }
 }
 
@@ -115,7 +115,7 @@ TEST_F(PagesTest, BackAndEscapeReturnToTheIntroWhereEscapeEnds) {
     intro = kavrel.WaitPage(kStart);
     ASSERT_NE(intro, nullptr) << "Escape on the destination page goes back to the intro";
     PressKey(::GetDlgItem(intro, IDOK), VK_ESCAPE);
-    EXPECT_EQ(kavrel.WaitExit(), 0);
+    EXPECT_EQ(kavrel.WaitExit(), kLeftBeforeTheRun);
 }
 
 TEST_F(PagesTest, NextKeepsTheTypedFolderForTheNextVisit) {

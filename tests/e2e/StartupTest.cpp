@@ -23,7 +23,7 @@ TEST_F(StartupTest, MainWindowIsTitledFromLineOneBareAndMaximised) {
     EXPECT_EQ(::GetWindow(intro, GW_OWNER), frame);
 
     Click(intro, IDCANCEL);
-    EXPECT_EQ(kavrel.WaitExit(), 0);
+    EXPECT_EQ(kavrel.WaitExit(), kLeftBeforeTheRun);
 }
 
 TEST_F(StartupTest, WithoutInfoFileTheTitleIsEmptyAndTheWizardRuns) {
@@ -36,7 +36,7 @@ TEST_F(StartupTest, WithoutInfoFileTheTitleIsEmptyAndTheWizardRuns) {
     EXPECT_EQ(Text(intro), "アップデート");
     EXPECT_EQ(ControlText(intro, 1006), "");
     PressKey(intro, VK_ESCAPE);
-    EXPECT_EQ(kavrel.WaitExit(), 0);
+    EXPECT_EQ(kavrel.WaitExit(), kLeftBeforeTheRun);
 }
 
 TEST_F(StartupTest, FromADriveRootTheMediumIsReadAtItsRoot) {

@@ -35,6 +35,32 @@ TEST(CommandLine, AcceptsDriveRootsBlanksAndManyBackslashes) {
     EXPECT_EQ(p.destination, "");
 }
 
+TEST(CommandLine, TakesAWindowsDirectoryWithBlanksUpToTheFirstQuotedOperand) {
+    ParsedCommandLine p;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine("e -mcwC:\\Program Files \"D:\\DISK1\\PROG\" \"E:\\App Dir\\sys\\\"", p, error))
+        << error;
+    EXPECT_EQ(p.command, Command::Extract);
+    EXPECT_EQ(p.workFolder, "C:\\Program Files");
+    EXPECT_EQ(p.archive, "D:\\DISK1\\PROG");
+    EXPECT_EQ(p.destination, "E:\\App Dir\\sys");
+    // the test the update run makes before installing: no destination
+    ASSERT_TRUE(ParseCommandLine("t -mcwC:\\My  Windows \"D:\\DISK1\\PROG\"", p, error)) << error;
+    EXPECT_EQ(p.command, Command::Test);
+    EXPECT_EQ(p.workFolder, "C:\\My  Windows");
+    EXPECT_EQ(p.archive, "D:\\DISK1\\PROG");
+    EXPECT_EQ(p.destination, "");
+    // quoted, it is one word
+    ASSERT_TRUE(ParseCommandLine("e -mcw\"C:\\Program Files\" \"A\" \"B\"", p, error)) << error;
+    EXPECT_EQ(p.workFolder, "C:\\Program Files");
+    EXPECT_EQ(p.archive, "A");
+    EXPECT_EQ(p.destination, "B");
+    // double-byte characters in it (表 ends in 0x5C)
+    ASSERT_TRUE(ParseCommandLine("e -mcwC:\\\x95\x5C Win \"A\" \"B\"", p, error)) << error;
+    EXPECT_EQ(p.workFolder, "C:\\\x95\x5C Win");
+    EXPECT_EQ(p.archive, "A");
+}
+
 TEST(CommandLine, KeepsABackslashThatEndsADoubleByteCharacter) {
     ParsedCommandLine p;
     std::string error;

@@ -82,11 +82,32 @@ public:
 
     // Failures to switch on, by path.
     std::set<std::string> failCopyTo, failGetStatus, failSetStatus, failMakeDirectory;
+    // Folders where no new file may be made; files another program holds open; program
+    // files of running processes (all by path, any spelling).
+    std::set<std::string> readOnlyFolders, filesInUse, runningPrograms;
+    bool IsIn(const std::set<std::string>& set, const std::string& path) const {
+        for (const auto& p : set) {
+            if (Key(p) == Key(path)) return true;
+        }
+        return false;
+    }
+
+    // An unattended run: questions get no answer.
+    bool unattended = false;
+    // Every event of the log, and every item the progress showed ("3/7 NAME", with
+    // "checking " in front while an archive is tested).
+    std::vector<std::string> log;
+    std::vector<std::string> progressItems;
+    int progressShown = 0;
 
     // Archive entries.
     std::vector<int> entry6Calls, entry8Calls;
     std::vector<std::string> archiveCommands;
     std::function<int(const std::string& commandLine, std::string& output)> onArchiveCommand;
+    // The stored names of an archive's entries, by the archive path of the command line
+    // (without ".lzh"): reported to the listener as the library reports them, and
+    // written into the destination by an extraction.
+    std::map<std::string, std::vector<std::string>> archiveEntries;
 
     int waitCursorsActive = 0;
     int waitCursorsBegun = 0;
@@ -176,20 +197,27 @@ public:
         return false;
     }
     std::string WindowsDirectory() override { return windowsDirectory; }
+    std::uint64_t Milliseconds() override { return clock += 5; }
+    bool CanCreateFileIn(const std::string& folder) override {
+        return folders.count(Key(folder)) && !IsIn(readOnlyFolders, folder);
+    }
+    bool IsFileInUse(const std::string& path) override { return HasFile(path) && IsIn(filesInUse, path); }
+    bool IsProgramRunning(const std::string& path) override { return IsIn(runningPrograms, path); }
 
     std::unique_ptr<RegistryKey> OpenClassesKey(const std::string& subkey) override {
         const std::string key = RegKey(subkey);
         if (deniedKeys.count(key) || !registry.count(key)) return nullptr;
         return std::make_unique<Key_>(*this, key);
     }
-    void CreateClassesKey(const std::string& subkey) override {
+    long CreateClassesKey(const std::string& subkey) override {
         const std::string key = RegKey(subkey);
         for (std::size_t p = key.find('\\'); ; p = key.find('\\', p + 1)) {
             const std::string part = p == std::string::npos ? key : key.substr(0, p);
-            if (deniedKeys.count(part)) return;
+            if (deniedKeys.count(part)) return 5;  // ERROR_ACCESS_DENIED
             registry.emplace(part, std::string());
             if (p == std::string::npos) break;
         }
+        return 0;
     }
     void NotifyAssociationsChanged() override { ++associationNotifications; }
 
@@ -197,6 +225,7 @@ public:
                               MessageButtons buttons) override {
         messages.push_back({text, caption, buttons});
         if (onMessage) onMessage(messages.back());
+        if (unattended) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::NoOneToAsk;
         if (answers.empty()) return MessageAnswer::Ok;
         const MessageAnswer a = answers.front();
         answers.pop_front();
@@ -206,16 +235,30 @@ public:
         ++waitCursorsBegun;
         return std::make_unique<Cursor>(*this);
     }
+    std::unique_ptr<RunProgress> BeginProgress(const std::string&) override {
+        ++progressShown;
+        return std::make_unique<Progress>(*this);
+    }
+    void Log(const std::string& event) override { log.push_back(event); }
 
     int ArchiveEntry6(int value) override { entry6Calls.push_back(value); return 0; }
     int ArchiveEntry8(int value) override { entry8Calls.push_back(value); return 0; }
-    int ArchiveCommand(const std::string& commandLine, std::string& output,
-                       std::size_t outputSize) override {
+    int ArchiveCommand(const std::string& commandLine, std::string& output, std::size_t outputSize,
+                       ArchiveListener* listener) override {
         archiveCommands.push_back(commandLine);
         output.clear();
         const int r = onArchiveCommand ? onArchiveCommand(commandLine, output) : 0;
         if (outputSize > 0 && output.size() > outputSize - 1) output.resize(outputSize - 1);
+        if (r == 0) Simulate(commandLine, listener);
         return r;
+    }
+    // The command lines of one kind: 'e' extractions or 't' tests.
+    std::vector<std::string> Commands(char kind) const {
+        std::vector<std::string> out;
+        for (const auto& c : archiveCommands) {
+            if (!c.empty() && c[0] == kind) out.push_back(c);
+        }
+        return out;
     }
 
     // Windows-style key of a path: '/' -> '\', runs of '\' collapsed, no trailing '\'
@@ -253,11 +296,50 @@ private:
     class Key_ : public RegistryKey {
     public:
         Key_(TestPlatform& p, std::string key) : p_(p), key_(std::move(key)) {}
-        void SetDefaultValue(const std::string& text) override { p_.registry[key_] = text; }
+        long SetDefaultValue(const std::string& text) override {
+            p_.registry[key_] = text;
+            return 0;
+        }
     private:
         TestPlatform& p_;
         std::string key_;
     };
+    class Progress : public RunProgress {
+    public:
+        explicit Progress(TestPlatform& p) : p_(p) {}
+        void Item(int number, int count, const std::string& name, bool checking) override {
+            p_.progressItems.push_back((checking ? "checking " : "") + std::to_string(number) + "/" +
+                                       std::to_string(count) + " " + name);
+        }
+        void Bytes(std::uint64_t, std::uint64_t) override {}
+    private:
+        TestPlatform& p_;
+    };
+    // Reports the entries of a known archive, and an extraction writes them.
+    void Simulate(const std::string& commandLine, ArchiveListener* listener) {
+        const auto open = commandLine.find('"');
+        const auto close = open == std::string::npos ? open : commandLine.find('"', open + 1);
+        if (close == std::string::npos) return;
+        const auto it = archiveEntries.find(Key(commandLine.substr(open + 1, close - open - 1)));
+        if (it == archiveEntries.end()) return;
+        std::string target;
+        const auto open2 = commandLine.find('"', close + 1);
+        if (open2 != std::string::npos) target = commandLine.substr(open2 + 1, commandLine.size() - open2 - 2);
+        std::uint64_t read = 0;
+        for (const auto& name : it->second) {
+            read += 10;
+            if (!target.empty()) AddFile(target + "\\" + name.substr(name.find_last_of("/\\") + 1), "from " + name);
+            if (listener) {
+                ArchiveProgress e;
+                e.kind = ArchiveProgress::Kind::Entry;
+                e.entryName = name;
+                e.entrySize = 10;
+                e.crcChecked = true;
+                e.bytesRead = read;
+                listener->OnArchiveProgress(e);
+            }
+        }
+    }
     class Cursor : public WaitCursor {
     public:
         explicit Cursor(TestPlatform& p) : p_(p) { ++p_.waitCursorsActive; }
@@ -319,6 +401,7 @@ private:
     std::set<std::string> folders;
     std::map<std::string, std::string> names;  // original spelling, when it matters
     std::vector<std::string> order;            // the order a search returns entries in
+    std::uint64_t clock = 0;
 };
 
 }  // namespace kavrel::test

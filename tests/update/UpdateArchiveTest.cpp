@@ -9,9 +9,9 @@ TEST_F(UpdateRunTest, CommandLineBytes) {
     InstallAt("C:\\表示\\");
     AddItem(1, 1, "PROG\\DATA1", "BIN\\");
     EXPECT_EQ(Run(), 1);
-    ASSERT_EQ(p.archiveCommands.size(), 1u);
+    ASSERT_EQ(Extractions().size(), 1u);
     // Code page 932 throughout: 表 keeps its second byte 0x5C.
-    EXPECT_EQ(p.archiveCommands[0],
+    EXPECT_EQ(Extractions()[0],
               "e -mcwC:\\WINDOWS \"D:\\MEDIUM\\PROG\\DATA1\" \"C:\\\x95\x5C\x8E\xA6\\\\BIN\\\"");
     EXPECT_TRUE(p.HasFolder("C:\\表示\\BIN"));
 }
@@ -27,8 +27,8 @@ TEST_P(SystemArchiveTest, NameGetsTheSystemNumber) {
     AddItem(1, 1, GetParam().name, "");
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(desc.m_strItemName[0], GetParam().extended);
-    ASSERT_EQ(p.archiveCommands.size(), 1u);
-    EXPECT_EQ(p.archiveCommands[0],
+    ASSERT_EQ(Extractions().size(), 1u);
+    EXPECT_EQ(Extractions()[0],
               "e -mcwC:\\WINDOWS \"D:\\MEDIUM\\" + GetParam().extended + "\" \"C:\\PROG\\\\\"");
 }
 
@@ -51,7 +51,7 @@ TEST_F(UpdateRunTest, SystemArchiveWithoutSystemSendsTheUserBack) {
     EXPECT_EQ(Texts(), (std::vector<std::string>{kM6, kM6}));
     EXPECT_EQ(p.messages[1].caption, "更新エラー");
     EXPECT_EQ(p.messages[1].buttons, MessageButtons::Ok);
-    EXPECT_EQ(p.archiveCommands.size(), 2u);
+    EXPECT_EQ(Extractions().size(), 2u);
     EXPECT_TRUE(p.HasFile("C:\\PROG\\B.TXT"));
     EXPECT_TRUE(p.HasFile("C:\\PROG\\D.TXT"));
     EXPECT_EQ(desc.m_strItemName[4], "START");
@@ -65,7 +65,7 @@ struct LibraryFailure {
 
 class LibraryFailureTest : public UpdateRunTest, public ::testing::WithParamInterface<LibraryFailure> {};
 
-TEST_P(LibraryFailureTest, ShowsTheLibraryTextAndStops) {
+TEST_P(LibraryFailureTest, ShowsTheLibraryTextBeforeAnythingChanges) {
     AddItem(1, 1, "A", "");
     AddItem(1, 1, "B", "");
     AddItem(1, 1, "C", "");
@@ -75,8 +75,13 @@ TEST_P(LibraryFailureTest, ShowsTheLibraryTextAndStops) {
         return 1;
     };
     EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(outcome, RunOutcome::ArchiveFailed);
     ExpectOnlyMessage(GetParam().shown, "確認");
-    EXPECT_EQ(p.archiveCommands.size(), 2u);
+    // Found by the full test of every archive: nothing registered, nothing extracted.
+    EXPECT_EQ(p.Commands('t').size(), 2u);
+    EXPECT_TRUE(Extractions().empty());
+    EXPECT_TRUE(p.registry.empty());
+    EXPECT_TRUE(p.entry6Calls.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -96,29 +101,78 @@ TEST_F(UpdateRunTest, ArchiveMissingOnAFixedMediumIsLeftToTheLibrary) {
     };
     EXPECT_EQ(Run(), 1);
     ExpectOnlyMessage("no archive", "確認");
+    EXPECT_TRUE(p.registry.empty());
 }
 
-// Folders may be chosen in any script, but the library reads code page 932 only.
-TEST_F(UpdateRunTest, FolderOutsideCodePage932IsRefusedBeforeTheCall) {
+// Folders may be chosen in any script, but the library reads code page 932 only: the
+// user hears of it before anything changes, and may choose another folder.
+TEST_F(UpdateRunTest, FolderOutsideCodePage932IsRefusedBeforeAnythingChanges) {
     InstallAt("C:\\데이터\\");
     AddItem(1, 0, "FIRST.TXT", "");
     AddItem(1, 1, "A", "SUB\\");
-    EXPECT_EQ(Run(), 1);
-    ExpectOnlyMessage("使用できない文字が含まれているため、更新できません。\nC:\\데이터\\\\SUB\\", "確認");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(outcome, RunOutcome::FolderUnusable);
+    ExpectOnlyMessage("インストール先のフォルダー名に使用できない文字が含まれています。\n"
+                      "別のフォルダーを選んでください。\nC:\\데이터\\\\",
+                      "エラー");
     EXPECT_TRUE(p.archiveCommands.empty());
-    EXPECT_TRUE(p.HasFile("C:\\데이터\\FIRST.TXT"));
+    EXPECT_TRUE(p.registry.empty());
+    EXPECT_FALSE(p.HasFile("C:\\데이터\\FIRST.TXT"));
 }
+
+struct MediumProblem {
+    const char* name;
+    std::string windowsDirectory;
+    std::string medium;
+};
+
+class MediumProblemTest : public UpdateRunTest, public ::testing::WithParamInterface<MediumProblem> {};
+
+// Another installation folder cannot help when the medium's own path is the trouble.
+TEST_P(MediumProblemTest, TellsToCopyTheMediumAndEnds) {
+    p.windowsDirectory = GetParam().windowsDirectory;
+    source = GetParam().medium;
+    p.AddFolder(source);
+    AddItem(1, 0, "FIRST.TXT", "");
+    AddItem(1, 1, "A", "");
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(outcome, RunOutcome::MediumUnusable);
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].caption, "エラー");
+    EXPECT_NE(p.messages[0].text.find("C:\\UPDATE"), std::string::npos) << p.messages[0].text;
+    EXPECT_NE(p.messages[0].text.find(source + "A.lzh"), std::string::npos);
+    EXPECT_TRUE(p.archiveCommands.empty());
+    EXPECT_TRUE(p.registry.empty());
+    EXPECT_FALSE(p.HasFile("C:\\PROG\\FIRST.TXT"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, MediumProblemTest,
+    ::testing::Values(MediumProblem{"WindowsFolderName", "C:\\윈도우", "D:\\MEDIUM\\"},
+                      MediumProblem{"MediumFolderName", "C:\\WINDOWS", "D:\\업데이트\\"},
+                      MediumProblem{"MediumFolderLength", "C:\\WINDOWS", "D:\\" + std::string(240, 'M') + "\\"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UpdateRunTest, CommandLineUpTo255BytesOnly) {
     // e -mcwC:\WINDOWS "D:\MEDIUM\A" "C:\PROG\\<sub>" is 42 bytes around the sub-folder.
     const std::string fits(255 - 42, 'S');
     AddItem(1, 1, "A", fits);
-    AddItem(1, 1, "A", fits + "T");
     EXPECT_EQ(Run(), 1);
-    ASSERT_EQ(p.archiveCommands.size(), 1u);
-    EXPECT_EQ(p.archiveCommands[0].size(), 255u);
-    ExpectOnlyMessage("パスが長すぎるため、更新できません。\nD:\\MEDIUM\\A.lzh\nC:\\PROG\\\\" + fits + "T",
-                      "確認");
+    ASSERT_EQ(Extractions().size(), 1u);
+    EXPECT_EQ(Extractions()[0].size(), 255u);
+}
+
+// One byte over: a shorter installation folder would do, so the user may choose one.
+TEST_F(UpdateRunTest, CommandLineOneByteTooLongSendsTheUserBack) {
+    const std::string fits(255 - 42, 'S');
+    AddItem(1, 0, "FIRST.TXT", "");
+    AddItem(1, 1, "A", fits + "T");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(outcome, RunOutcome::FolderUnusable);
+    ExpectOnlyMessage("インストール先のフォルダー名が長すぎます。\n短い名前のフォルダーを選んでください。\nC:\\PROG\\\\",
+                      "エラー");
+    EXPECT_TRUE(p.archiveCommands.empty());
+    EXPECT_FALSE(p.HasFile("C:\\PROG\\FIRST.TXT"));
 }
 
 TEST_F(UpdateRunTest, LongJapaneseFolderCountsInCodePage932Bytes) {
@@ -127,8 +181,8 @@ TEST_F(UpdateRunTest, LongJapaneseFolderCountsInCodePage932Bytes) {
     for (int i = 0; i < 100; ++i) sub += "表";
     AddItem(1, 1, "A", sub);
     EXPECT_EQ(Run(), 1);
-    ASSERT_EQ(p.archiveCommands.size(), 1u);
-    EXPECT_EQ(p.archiveCommands[0].size(), 242u);
+    ASSERT_EQ(Extractions().size(), 1u);
+    EXPECT_EQ(Extractions()[0].size(), 242u);
 }
 
 }  // namespace

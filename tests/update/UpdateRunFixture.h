@@ -73,7 +73,15 @@ protected:
         if (onMedium) p.AddFile(source + name + (kind == 1 ? ".lzh" : ""), "data of " + name);
     }
 
-    int Run() { return RunUpdate(p, desc, source); }
+    MediumState medium;
+    RunOutcome outcome = RunOutcome::Completed;
+    int Run() {
+        outcome = RunUpdate(p, desc, source, medium);
+        return RunResult(outcome);
+    }
+
+    // The extraction command lines handed to the library (tests left out).
+    std::vector<std::string> Extractions() const { return p.Commands('e'); }
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;

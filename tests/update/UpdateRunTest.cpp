@@ -123,15 +123,15 @@ TEST_F(UpdateRunTest, NoSystemNameWithoutStartArchiveInstallsEverything) {
     EXPECT_EQ(Texts(), (std::vector<std::string>{kM6, kM10}));
     EXPECT_EQ(p.messages[0].caption, "更新エラー");
     EXPECT_EQ(desc.m_nSystemNumber, -1);
-    EXPECT_EQ(p.archiveCommands.size(), 1u);
+    EXPECT_EQ(Extractions().size(), 1u);
 }
 
 TEST_F(UpdateRunTest, WindowsDirectoryOfAnyLength) {
     p.windowsDirectory = "C:\\" + std::string(150, 'W');
     AddItem(1, 1, "A", "");
     EXPECT_EQ(Run(), 1);
-    ASSERT_EQ(p.archiveCommands.size(), 1u);
-    EXPECT_EQ(p.archiveCommands[0], "e -mcw" + p.windowsDirectory + " \"D:\\MEDIUM\\A\" \"C:\\PROG\\\\\"");
+    ASSERT_EQ(Extractions().size(), 1u);
+    EXPECT_EQ(Extractions()[0], "e -mcw" + p.windowsDirectory + " \"D:\\MEDIUM\\A\" \"C:\\PROG\\\\\"");
 }
 
 }  // namespace

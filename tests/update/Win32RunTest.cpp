@@ -63,7 +63,7 @@ protected:
 
     int RunAnsweringOk(SeenBox& seen) {
         int result = -1;
-        seen = AnswerOkDuring(L"確認", [&] { result = RunUpdate(platform, desc, medium); });
+        seen = AnswerOkDuring(L"確認", [&] { result = RunResult(RunUpdate(platform, desc, medium, state)); });
         return result;
     }
 
@@ -71,6 +71,7 @@ protected:
     Win32Platform platform;
     UpdateDescription desc;
     std::string medium, install;
+    MediumState state;
 };
 
 TEST_F(Win32RunTest, DemoUpdateInstallsEveryItem) {
@@ -109,14 +110,15 @@ TEST_F(Win32RunTest, DemoUpdateInstallsEveryItem) {
     EXPECT_STREQ(value, L"12");
 }
 
-TEST_F(Win32RunTest, LibraryFailureShowsItsTextAndStops) {
+// Every archive on a fixed medium is tested through the library before the first change.
+TEST_F(Win32RunTest, MissingArchiveStopsTheRunBeforeAnythingChanges) {
     ::DeleteFileW(Widen(medium + "HELP.lzh").c_str());
     SeenBox seen;
     EXPECT_EQ(RunAnsweringOk(seen), 1);
     ASSERT_TRUE(seen.found);
     EXPECT_FALSE(seen.text.empty());
     EXPECT_EQ(seen.text.find(L"システムは正常に"), std::wstring::npos);
-    EXPECT_EQ(temp.ReadFile("install\\DATA\\MAPS\\STORE.DAT"), "stored, not compressed\r\n");
+    EXPECT_EQ(temp.ReadFile("install\\BIN\\PROG.DAT"), "<missing>");
     EXPECT_EQ(temp.ReadFile("install\\DOC\\NOTES.TXT"), "<missing>");
 }
 

@@ -66,5 +66,30 @@ TEST_F(Win32UiTest, NestedWaitCursorsUnwindInOrder) {
     EXPECT_EQ(::GetCursor(), arrow);
 }
 
+// A message box's own loop shows the arrow over it; the run's wait cursor must come back
+// once the box is answered, for the rest of the run.
+TEST_F(Win32UiTest, WaitCursorComesBackAfterEachMessageBox) {
+    const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+    const HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
+    ::SetCursor(arrow);
+    {
+        const auto cursor = platform.BeginWaitCursor();
+        for (int box = 0; box < 2; ++box) {
+            std::thread presser([&] { PressWhenShown(L"確認", IDOK); });
+            // What the box's loop leaves behind when the mouse rests over it.
+            ::SetCursor(arrow);
+            platform.ShowMessage("システムは正常に更新されました。", "確認", MessageButtons::Ok);
+            presser.join();
+            EXPECT_EQ(::GetCursor(), wait) << "after box " << box;
+        }
+    }
+    EXPECT_EQ(::GetCursor(), arrow);
+    // Without a run, a box leaves the cursor alone.
+    std::thread presser([&] { PressWhenShown(L"確認", IDOK); });
+    platform.ShowMessage("x", "確認", MessageButtons::Ok);
+    presser.join();
+    EXPECT_NE(::GetCursor(), wait);
+}
+
 }  // namespace
 }  // namespace kavrel::test

@@ -1,96 +1,13 @@
 // UNLHA32.dll under Wine: entries 6, 8 and 301 called as the update run calls them,
 // with the exact command-line format, and the files compared byte for byte.
-#include <gtest/gtest.h>
-#include <windows.h>
+#include <algorithm>
+#include <vector>
 
-#include <cstring>
-#include <string>
+#include "LhaArchiveBuilder.h"
+#include "Unlha32Fixture.h"
 
-#include "EmbeddedArchives.inc"
-#include "lha/dll/Unlha32.h"
-#include "platform/Text.h"
-
+namespace kavrel::lha::wine {
 namespace {
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW fd;
-    const HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-std::string A(const std::wstring& w) {  // code page 932
-    std::string out;
-    EXPECT_TRUE(kavrel::Utf8ToCp932(kavrel::Utf16ToUtf8(std::u16string(w.begin(), w.end())), out));
-    return out;
-}
-std::string ReadFileW(const std::wstring& path) {
-    const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string data;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
-    CloseHandle(h);
-    return data;
-}
-void WriteFileW(const std::wstring& path, const void* data, std::size_t size) {
-    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD done = 0;
-    WriteFile(h, data, static_cast<DWORD>(size), &done, nullptr);
-    CloseHandle(h);
-}
-
-class Unlha32 : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!KAVREL_HAVE_EMBEDDED_CORPUS) GTEST_SKIP() << "LZH corpus was not found when the test was configured";
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"kavrel-unlha32-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                  std::to_wstring(GetTickCount());
-        ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-        // The medium: archives with the .lzh (or .LZH) extension.
-        WriteFileW(folder_ + L"\\H1LH5.lzh", kH1LH5, sizeof kH1LH5);
-        WriteFileW(folder_ + L"\\H2LH7.LZH", kH2LH7, sizeof kH2LH7);
-        WriteFileW(folder_ + L"\\H0LH6.lzh", kH0LH6, sizeof kH0LH6);
-        WriteFileW(folder_ + L"\\START12.lzh", kH2LH5, sizeof kH2LH5);
-        WriteFileW(folder_ + L"\\SUBDIR.lzh", kSUBDIR, sizeof kSUBDIR);
-        WriteFileW(folder_ + L"\\TRUNC.lzh", kTRUNC, sizeof kTRUNC);
-        gpl2_.assign(reinterpret_cast<const char*>(kgpl2), sizeof kgpl2);
-        UnlhaEntry6(0);
-        UnlhaEntry8(1);
-    }
-    void TearDown() override {
-        if (!folder_.empty()) RemoveTree(folder_);
-    }
-    // "e -mcw%s \"%s%s\" \"%s\"" as the update run builds it.
-    int Extract(const std::wstring& item, const std::wstring& dest, std::string& output, DWORD size = 256) {
-        const std::string line = "e -mcwC:\\windows \"" + A(folder_ + L"\\") + A(item) + "\" \"" + A(dest) + "\"";
-        char buffer[256 + 8];
-        std::memset(buffer, 'Z', sizeof buffer);
-        const int result = Unlha(nullptr, line.c_str(), buffer, size);
-        output.assign(buffer, strnlen(buffer, size));
-        EXPECT_LT(std::strlen(buffer), static_cast<std::size_t>(size)) << "unterminated output";
-        EXPECT_EQ(buffer[size], 'Z') << "wrote past the buffer";
-        return result;
-    }
-    std::wstring folder_;
-    std::string gpl2_;
-};
 
 TEST_F(Unlha32, ExtractsWhatTheCommandLineNamesByteForByte) {
     const std::wstring dest = folder_ + L"\\install\\";
@@ -150,6 +67,100 @@ TEST_F(Unlha32, BoundsTheMessageToTheBufferSize) {
     }
 }
 
+// Three stored entries; the last one's data damaged when asked, so its CRC fails.
+std::string ThreeEntries(bool damageLast) {
+    std::string last = test::StoredEntry("c.txt", "new c");
+    if (damageLast) last.back() ^= 1;
+    return test::StoredEntry("a.txt", "new a") + test::StoredEntry("b.txt", "new b") + last + '\0';
+}
+
+std::vector<std::wstring> Names(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (fd.cFileName[0] != L'.') names.push_back(fd.cFileName);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(Unlha32, TestsAnArchiveInFullAndWritesNothing) {
+    PutArchive(L"GOOD", ThreeEntries(false));
+    PutArchive(L"BADCRC", ThreeEntries(true));
+    const std::vector<std::wstring> medium = Names(folder_);
+    std::string out;
+    ASSERT_EQ(Test(L"H2LH7", out), 0) << out;
+    EXPECT_EQ(out, "gpl-2\r\n");
+    ASSERT_EQ(Test(L"GOOD", out), 0) << out;
+    EXPECT_EQ(out, "a.txt\r\nb.txt\r\nc.txt\r\n");
+    EXPECT_NE(Test(L"BADCRC", out), 0);
+    EXPECT_NE(out.find("c.txt"), std::string::npos) << out;
+    EXPECT_NE(out.find("CRC"), std::string::npos) << out;
+    EXPECT_NE(Test(L"TRUNC", out), 0);
+    EXPECT_NE(out.find(A(L"\u5207\u308c\u3066")), std::string::npos) << out;  // 切れて
+    EXPECT_NE(Test(L"NOSUCH", out), 0);
+    EXPECT_EQ(Names(folder_), medium) << "the test wrote something";
+}
+
+TEST_F(Unlha32, RefusesAnArchiveLargerThanTheFreeSpaceBeforeWriting) {
+    PutArchive(L"HUGE", test::StoredEntry("a.txt", "a") + test::Level2Entry("", "huge.bin", "x", 1ull << 50, 0) + '\0');
+    std::string out;
+    EXPECT_NE(Extract(L"HUGE", folder_ + L"\\new\\", out), 0);
+    EXPECT_NE(out.find(A(L"\u7a7a\u304d\u5bb9\u91cf")), std::string::npos) << out;  // 空き容量
+    EXPECT_EQ(GetFileAttributesW((folder_ + L"\\new").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Unlha32, TakesAWindowsDirectoryWithBlanks) {
+    std::string out;
+    ASSERT_EQ(Extract(L"H2LH7", folder_ + L"\\pf\\", out, 256, nullptr, "C:\\Program Files"), 0) << out;
+    EXPECT_TRUE(ReadFileW(folder_ + L"\\pf\\gpl-2") == gpl2_);
+}
+
+TEST_F(Unlha32, ABadEntryOrAFileInUseReplacesNoInstalledFile) {
+    PutArchive(L"GOOD", ThreeEntries(false));
+    PutArchive(L"BADCRC", ThreeEntries(true));
+    const std::wstring dest = folder_ + L"\\inst";
+    CreateDirectoryW(dest.c_str(), nullptr);
+    // a.txt and b.txt read-only and hidden: a failed move must not cost them that
+    std::vector<DWORD> attributes;
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) {
+        const std::wstring path = dest + L"\\" + name;
+        WriteFileW(path, "old", 3);
+        if (name[0] != L'c') SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        attributes.push_back(GetFileAttributesW(path.c_str()));
+    }
+    ASSERT_EQ(attributes[1] & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN});
+    auto expectOld = [&](const char* when) {
+        int i = 0;
+        for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) {
+            EXPECT_EQ(ReadFileW(dest + L"\\" + name), "old") << when << ": " << A(name);
+            EXPECT_EQ(GetFileAttributesW((dest + L"\\" + name).c_str()), attributes[i++]) << when << ": " << A(name);
+        }
+        EXPECT_EQ(Names(dest), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.txt"})) << when;
+    };
+    std::string out;
+    EXPECT_NE(Extract(L"BADCRC", dest + L"\\", out), 0);
+    EXPECT_NE(out.find("CRC"), std::string::npos) << out;
+    expectOld("bad CRC");
+
+    // another program holds b.txt open (no sharing of deletes): it cannot be moved aside
+    const HANDLE held = CreateFileW((dest + L"\\b.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_NE(Extract(L"GOOD", dest + L"\\", out), 0);
+    EXPECT_NE(out.find("b.txt"), std::string::npos) << out;
+    CloseHandle(held);
+    expectOld("file in use");
+
+    ASSERT_EQ(Extract(L"GOOD", dest + L"\\", out), 0) << out;
+    EXPECT_EQ(ReadFileW(dest + L"\\a.txt"), "new a");
+    EXPECT_EQ(GetFileAttributesW((dest + L"\\a.txt").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+    EXPECT_EQ(Names(dest), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.txt"}));
+}
+
 TEST(Unlha32Exports, AreReachableByOrdinalOnly) {
     const HMODULE dll = LoadLibraryW(L"UNLHA32.dll");
     ASSERT_NE(dll, nullptr);
@@ -167,3 +178,4 @@ TEST(Unlha32Exports, AreReachableByOrdinalOnly) {
 }
 
 }  // namespace
+}  // namespace kavrel::lha::wine

@@ -1,0 +1,216 @@
+// Kavrel as deployment tools run it: switches, no window at any time, an exit code for
+// every ending, and a log; and the same installation as the wizard leaves.
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+
+#include "e2e/DemoRun.h"
+
+namespace kavrel::e2e {
+namespace {
+
+// Everything a run can leave behind: each file under the installation (bytes, attributes,
+// time written) and the registry values it writes.
+std::map<std::wstring, std::string> Snapshot(const std::wstring& folder, const std::wstring& relative = L"") {
+    std::map<std::wstring, std::string> out;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((folder + relative + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return out;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = relative + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out[path] = "<folder>";
+            for (auto& [k, v] : Snapshot(folder, path)) out[k] = v;
+        } else {
+            out[path] = ReadBytes(folder + path) + " attributes=" + std::to_string(data.dwFileAttributes) +
+                        " written=" + std::to_string(data.ftLastWriteTime.dwLowDateTime);
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return out;
+}
+
+std::map<std::wstring, std::wstring> RegistrySnapshot() {
+    std::map<std::wstring, std::wstring> out;
+    for (const wchar_t* key : {L"veskofile", L"veskofile\\shell\\open\\command", L"veskofile\\DefaultIcon", L".qmz",
+                               L".oqmz"}) {
+        out[key] = RegistryDefault(key);
+    }
+    return out;
+}
+
+class UnattendedTest : public DemoRunTest {
+protected:
+    // Runs Kavrel from the medium with these switches, watching for windows all along.
+    long RunUnattended(const std::wstring& arguments, const std::wstring& from = L"",
+                       const std::wstring& workingDir = L"C:\\") {
+        auto& kavrel = StartWith(from.empty() ? medium_ : from, arguments, false, workingDir);
+        std::wstring window;
+        const long code = kavrel.WaitExitWatchingWindows(window);
+        EXPECT_EQ(window, L"") << "a window was shown: " << Narrow(window);
+        return code;
+    }
+    std::string Log() const { return ReadBytes(log_); }
+
+    const std::wstring log_ = L"E:\\E2E\\update.log";
+};
+
+TEST_F(UnattendedTest, InstallsExactlyWhatTheWizardInstalls) {
+    ASSERT_TRUE(LayOutDemoMedium(medium_));
+    auto& wizard = Start();
+    ConfirmUpdate(wizard);
+    EXPECT_EQ(Answer(wizard, L"確認", IDOK), "システムは正常に更新されました。");
+    EXPECT_EQ(wizard.WaitExit(), kUpdated);
+    const auto files = Snapshot(kInstall);
+    const auto registry = RegistrySnapshot();
+    ASSERT_EQ(files.count(L"\\BIN\\PROG.DAT"), 1u);
+
+    // The same installation again, and the same medium, unattended.
+    ASSERT_TRUE(LayOutInstallation());
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"veskofile");
+    ::DeleteFileW(log_.c_str());
+    EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_ + L" /D=" + kInstall + L"\\"), kUpdated);
+    EXPECT_EQ(Snapshot(kInstall), files);
+    EXPECT_EQ(RegistrySnapshot(), registry);
+
+    const std::string log = Log();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log.substr(0, 3), "\xEF\xBB\xBF") << "UTF-8 with a byte-order mark";
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), std::count(log.begin(), log.end(), '\r')) << "CR LF";
+    for (const char* expected :
+         {"mode: unattended (/S)", "description: title \"モルベーン 更新\"", "installation folder from /D=: E:\\E2E\\MORVANE\\",
+          "ConfigData.xml: installed \"V6.1\", wanted \"V6.1\": accepted",
+          "icon MORVANE12.ico: system 12", "registry HKEY_CLASSES_ROOT\\veskofile\\ = \"12\"",
+          "item 1/7: archive", "  entry PROG.DAT: 9300 bytes, CRC 2163 verified", "  entry VERSION.TXT: 26 bytes",
+          "  entry HELP.TXT: 60400 bytes", "  entry SYSTEM12.INI: 501 bytes", "item 7/7: file",
+          "message (not shown) [確認] システムは正常に更新されました。 -> OK", "exit code 0 after"}) {
+        EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n" << log;
+    }
+}
+
+TEST_F(UnattendedTest, EveryEndingHasItsCodeAndNoWindow) {
+    ASSERT_TRUE(LayOutDemoMedium(medium_));
+    // A folder with a newer product's settings file.
+    const std::wstring other = L"E:\\E2E\\OTHER";
+    ASSERT_TRUE(LayOutInstallation(other));
+    ASSERT_TRUE(MakeFolders(other + L"\\ZAVURE\\Ges"));
+    // Both settings-file names there: with "NULL" on line 19 the second is tried too.
+    ASSERT_TRUE(WriteBytes(other + L"\\ZAVURE\\Ges\\pemsoa1.ini", "[settings]"));
+    ASSERT_TRUE(WriteBytes(other + L"\\ZAVURE\\Ges\\tirvelo1.ini", "[settings]"));
+    EXPECT_EQ(RunUnattended(L"/S /D=" + other), 10);
+
+    ASSERT_TRUE(WriteBytes(kInstall + L"\\ConfigData.xml", "<Version>V6.2</Version>\r\n"));
+    EXPECT_EQ(RunUnattended(L"/S"), 11);
+    ASSERT_TRUE(LayOutInstallation());
+
+    std::string help = ReadBytes(medium_ + L"\\HELP.lzh");
+    help[help.size() / 2] ^= 0x55;
+    ASSERT_TRUE(WriteBytes(medium_ + L"\\HELP.lzh", help));
+    EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_), 30);
+    EXPECT_NE(Log().find("exit code 30"), std::string::npos);
+    EXPECT_EQ(ReadBytes(kInstall + L"\\BIN\\PROG.DAT"), "<missing>") << "nothing before the damaged archive";
+
+    EXPECT_EQ(RunUnattended(L"/S /X"), 3);
+    EXPECT_EQ(RunUnattended(L"/LOG="), 3);
+    EXPECT_FALSE(Registered());
+
+    const std::wstring bare = L"D:\\E2E\\BARE";
+    ASSERT_TRUE(FreshFolder(bare));
+    ASSERT_TRUE(InstallKavrel(bare));
+    EXPECT_EQ(RunUnattended(L"/S", bare), 4) << "no info.txt";
+}
+
+TEST_F(UnattendedTest, FloppyMediumThatNeedsAnotherDiskEnds) {
+    ASSERT_TRUE(InstallKavrel(L"F:"));
+    auto lines = DemoLines(kInstall);
+    lines.push_back("1,1,PROG,BIN\\");
+    lines.push_back("2,1,DATA,DATA\\");
+    ASSERT_TRUE(WriteInfo(L"F:", lines));
+    ASSERT_TRUE(CopyDemo(L"medium\\PROG.lzh", L"F:\\PROG.lzh"));
+    EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_, L"F:"), 21);
+    EXPECT_NE(Log().find("disk 2 is needed"), std::string::npos) << Log();
+    EXPECT_NE(ReadBytes(kInstall + L"\\BIN\\PROG.DAT"), "<missing>");
+    for (const wchar_t* f : {L"F:\\PROG.lzh", L"F:\\info.txt", L"F:\\Kavrel.exe", L"F:\\UNLHA32.dll"}) {
+        ::DeleteFileW(f);
+    }
+}
+
+TEST_F(UnattendedTest, RunningProductOrAFileInUseStopsBeforeAnyChange) {
+    ASSERT_TRUE(LayOutDemoMedium(medium_));
+    // The product's main.exe, running.
+    ASSERT_TRUE(::CopyFileW(Widen(test::HostPath(KAVREL_SLEEPER)).c_str(), (kInstall + L"\\main.exe").c_str(), FALSE));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = L"\"" + kInstall + L"\\main.exe\"";
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ::CloseHandle(pi.hThread);
+    ::Sleep(300);
+    EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_), 12);
+    EXPECT_NE(Log().find("is running"), std::string::npos) << Log();
+    ::TerminateProcess(pi.hProcess, 0);
+    ::WaitForSingleObject(pi.hProcess, 5000);
+    ::CloseHandle(pi.hProcess);
+    EXPECT_FALSE(Registered());
+
+    // A file the update replaces, held open by another program without sharing.
+    ASSERT_TRUE(MakeFolders(kInstall + L"\\HELP"));
+    ASSERT_TRUE(WriteBytes(kInstall + L"\\HELP\\HELP.TXT", "old help"));
+    const HANDLE held = ::CreateFileW((kInstall + L"\\HELP\\HELP.TXT").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_), 12);
+    ::CloseHandle(held);
+    EXPECT_NE(Log().find("HELP.TXT is in use"), std::string::npos) << Log();
+    EXPECT_EQ(ReadBytes(kInstall + L"\\HELP\\HELP.TXT"), "old help");
+    EXPECT_EQ(ReadBytes(kInstall + L"\\BIN\\PROG.DAT"), "<missing>");
+}
+
+TEST_F(UnattendedTest, RelativeLogAndTheDefaultLogPlace) {
+    ASSERT_TRUE(LayOutDemoMedium(medium_));
+    ASSERT_TRUE(FreshFolder(L"E:\\E2E\\LOGS"));
+    EXPECT_EQ(RunUnattended(L"/S /LOG=relative.log", L"", L"E:\\E2E\\LOGS"), kUpdated);
+    EXPECT_NE(ReadBytes(L"E:\\E2E\\LOGS\\relative.log").find("exit code 0"), std::string::npos);
+
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(::GetTempPathW(MAX_PATH + 1, temp), 0u);
+    const std::wstring defaultLog = std::wstring(temp) + L"Kavrel.log";
+    ::DeleteFileW(defaultLog.c_str());
+    EXPECT_EQ(RunUnattended(L"/S"), kUpdated);
+    EXPECT_NE(ReadBytes(defaultLog).find("exit code 0"), std::string::npos) << Narrow(defaultLog);
+}
+
+TEST_F(UnattendedTest, UsageGoesToTheConsoleItWasStartedFrom) {
+    auto& kavrel = StartWith(medium_, L"/?", true);
+    EXPECT_EQ(kavrel.WaitExit(), 0);
+    const std::string usage = kavrel.Output();
+    EXPECT_NE(usage.find("/S"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("/LOG="), std::string::npos);
+    EXPECT_NE(usage.find("/D="), std::string::npos);
+
+    auto& wrong = StartWith(medium_, L"/NOSUCH", true);
+    EXPECT_EQ(wrong.WaitExit(), 3);
+    EXPECT_NE(wrong.Output().find("/NOSUCH"), std::string::npos);
+}
+
+// The wizard's exit code after a refusal the user gave up on is the refusal's.
+TEST_F(UnattendedTest, WizardLeftAfterARefusalEndsWithItsCode) {
+    ASSERT_TRUE(LayOutDemoMedium(medium_));
+    ASSERT_TRUE(WriteBytes(kInstall + L"\\ConfigData.xml", "<Version>V8</Version>\r\n"));
+    auto& kavrel = Start();
+    ConfirmUpdate(kavrel);
+    EXPECT_EQ(Answer(kavrel, L"エラー", IDOK), "このバージョンへの更新はできません。");
+    const HWND dest = kavrel.WaitPage(kNext);
+    ASSERT_NE(dest, nullptr);
+    PressKey(::GetDlgItem(dest, IDOK), VK_ESCAPE);
+    const HWND intro = kavrel.WaitPage(kStart);
+    ASSERT_NE(intro, nullptr);
+    Click(intro, IDCANCEL);
+    EXPECT_EQ(kavrel.WaitExit(), 11);
+}
+
+}  // namespace
+}  // namespace kavrel::e2e
