@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Dialog.h"
-#include "framework/Window.h"
+#include "app/ReportWindow.h"
 #include "platform/Text.h"
 #include "platform/win32/Win32Platform.h"
 #include "wizard/ProgressDlg.h"
@@ -44,26 +43,6 @@ double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
-
-// Stands in for the view: receives the library's reports and hands them to the platform.
-class CReportTarget : public CWnd {
-public:
-    explicit CReportTarget(Win32Platform& platform) : m_platform(platform) {}
-    bool Create() {
-        return RegisterClassOnce(L"KavrelBenchView", nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)) &&
-               CreateEx(0, L"KavrelBenchView", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr,
-                        0);
-    }
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (m_platform.HandleArchiveProgress(msg, wParam, lParam)) return 0;
-        return CWnd::WindowProc(msg, wParam, lParam);
-    }
-
-private:
-    Win32Platform& m_platform;
-};
 
 // The run's listener, as the update run's is: the progress window follows the bytes.
 class BarListener : public ArchiveListener {
@@ -107,9 +86,8 @@ int wmain(int argc, wchar_t** argv) {
     Win32Platform platform;
     Presenter presenter;
     platform.SetProgressPresenter(&presenter);
-    CReportTarget view(platform);
-    if (!view.Create()) return 1;
-    SetMainWindow(view.GetSafeHwnd());
+    CReportWindow reportTarget(platform);
+    if (!reportTarget.Create()) return 1;
 
     std::vector<double> cpuQuiet, cpuShown, wallQuiet, wallShown, showTimes;
     int reports = 0;
@@ -121,7 +99,7 @@ int wmain(int argc, wchar_t** argv) {
             int result = 0;
             double cpu = 0, wall = 0;
             if (withWindow) {
-                platform.SetOwner(view.GetSafeHwnd());
+                platform.SetOwner(reportTarget.GetSafeHwnd());
                 // Shown once a run, before its first item: timed on its own.
                 const double shown0 = Now();
                 auto progress = platform.BeginProgress("bench");

@@ -50,6 +50,13 @@ bool LayOutDemoMedium(const std::wstring& folder, const std::wstring& installFol
     return MakeFolders(folder + L"\\DOCS") && CopyDemo(L"medium\\DOCS\\NOTES.TXT", folder + L"\\DOCS\\NOTES.TXT");
 }
 
+bool LayOutTwoDiskFloppy() {
+    auto lines = DemoLines(kInstall);
+    lines.push_back("1,1,PROG,BIN\\");
+    lines.push_back("2,1,DATA,DATA\\");
+    return WriteInfo(L"F:", lines) && CopyDemo(L"medium\\PROG.lzh", L"F:\\PROG.lzh");
+}
+
 std::wstring RegistryDefault(const std::wstring& key) {
     wchar_t value[1024] = {};
     DWORD size = sizeof value;

@@ -32,6 +32,10 @@ extern const std::vector<const char*> kDemoItems;
 // `installFolder`.
 bool LayOutDemoMedium(const std::wstring& folder, const std::wstring& installFolder = kInstall);
 
+// A floppy set on F: (Kavrel already there): disk 1 holds PROG (into BIN\), and the
+// second item, DATA (into DATA\), lies on disk 2, which is not in the drive.
+bool LayOutTwoDiskFloppy();
+
 // The default value of a key under HKEY_CLASSES_ROOT, or "<missing>".
 std::wstring RegistryDefault(const std::wstring& key);
 
@@ -51,6 +55,8 @@ protected:
         KavrelTest::TearDown();
         ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"veskofile");
         ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".qmz");
+        // No disk is left in the floppy drive for the next test.
+        EmptyDrive(L"F:");
     }
 
     bool Registered() const { return RegistryDefault(L"veskofile") != L"<missing>"; }

@@ -110,17 +110,18 @@ std::string KavrelProcess::Output() {
     return text;
 }
 
-HWND AnyVisibleWindow(DWORD pid) {
+HWND AnyVisibleWindow(DWORD pid, bool (*accept)(HWND)) {
     struct Data {
         DWORD pid;
+        bool (*accept)(HWND);
         HWND found;
-    } data{pid, nullptr};
+    } data{pid, accept, nullptr};
     ::EnumWindows(
         [](HWND hwnd, LPARAM lParam) -> BOOL {
             auto* d = reinterpret_cast<Data*>(lParam);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(hwnd, &owner);
-            if (owner != d->pid || !::IsWindowVisible(hwnd)) return TRUE;
+            if (owner != d->pid || !::IsWindowVisible(hwnd) || (d->accept != nullptr && !d->accept(hwnd))) return TRUE;
             d->found = hwnd;
             return FALSE;
         },

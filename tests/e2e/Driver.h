@@ -48,8 +48,9 @@ private:
     HANDLE output_ = nullptr;
 };
 
-// A visible top-level window of process `pid`, or null.
-HWND AnyVisibleWindow(DWORD pid);
+// A visible top-level window of process `pid` that `accept` takes (without one, any), or
+// null.
+HWND AnyVisibleWindow(DWORD pid, bool (*accept)(HWND) = nullptr);
 
 // Texts as UTF-8.
 std::string Text(HWND window);

@@ -175,35 +175,30 @@ TEST_F(HighDpiTest, EveryPageIsWholeAt144Dpi) {
     const std::string shots = test::HostPath(KAVREL_BINARY_DIR) + "\\e2e-dpi144-";
 
     auto& kavrel = Start();
-    const HWND intro = kavrel.WaitPage(kStart);
-    ASSERT_NE(intro, nullptr);
-    ::Sleep(500);
     using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
     const auto getDpi = reinterpret_cast<GetDpiForWindowProc>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpi != nullptr) {
-        EXPECT_EQ(getDpi(intro), kDpi) << "the page is not drawn at the screen's DPI";
+    struct Page {
+        const char* okText;
+        const char* name;
+    };
+    HWND confirm = nullptr;
+    for (const Page& page : {Page{kStart, "1-intro"}, Page{kNext, "2-destination"}, Page{kUpdate, "3-confirm"}}) {
+        const HWND hwnd = kavrel.WaitPage(page.okText);
+        ASSERT_NE(hwnd, nullptr) << page.name;
+        ::Sleep(500);
+        if (getDpi != nullptr) {
+            EXPECT_EQ(getDpi(hwnd), kDpi) << page.name << " is not drawn at the screen's DPI";
+        }
+        // The smallest page is 215 dialog units wide: well over 400 pixels at 144 DPI.
+        RECT r{};
+        ::GetWindowRect(hwnd, &r);
+        EXPECT_GT(r.right - r.left, 400) << page.name << " did not scale";
+        ExpectWhole(hwnd, page.name);
+        EXPECT_TRUE(SaveScreenshot(hwnd, shots + page.name + ".bmp"));
+        confirm = hwnd;
+        if (std::string(page.okText) != kUpdate) Click(hwnd, IDOK);
     }
-    // 215 dialog units wide with an 11-point font: well over 400 pixels at 144 DPI.
-    RECT r{};
-    ::GetWindowRect(intro, &r);
-    EXPECT_GT(r.right - r.left, 400) << "the page did not scale";
-    ExpectWhole(intro, "intro");
-    EXPECT_TRUE(SaveScreenshot(intro, shots + "1-intro.bmp"));
-    Click(intro, IDOK);
-
-    const HWND dest = kavrel.WaitPage(kNext);
-    ASSERT_NE(dest, nullptr);
-    ::Sleep(500);
-    ExpectWhole(dest, "destination");
-    EXPECT_TRUE(SaveScreenshot(dest, shots + "2-destination.bmp"));
-    Click(dest, IDOK);
-
-    const HWND confirm = kavrel.WaitPage(kUpdate);
-    ASSERT_NE(confirm, nullptr);
-    ::Sleep(500);
-    ExpectWhole(confirm, "confirmation");
-    EXPECT_TRUE(SaveScreenshot(confirm, shots + "3-confirm.bmp"));
     PressKey(::GetDlgItem(confirm, IDOK), VK_ESCAPE);
     const HWND back = kavrel.WaitPage(kNext);
     ASSERT_NE(back, nullptr);

@@ -8,7 +8,14 @@
 namespace kavrel::e2e {
 namespace {
 
+void RemoveContents(const std::wstring& folder);
+
 void RemoveTree(const std::wstring& folder) {
+    RemoveContents(folder);
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+void RemoveContents(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
     const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
@@ -25,10 +32,11 @@ void RemoveTree(const std::wstring& folder) {
         } while (::FindNextFileW(find, &data));
         ::FindClose(find);
     }
-    ::RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
+
+void EmptyDrive(const std::wstring& root) { RemoveContents(root); }
 
 std::vector<std::string> BlankInfoLines() { return std::vector<std::string>(41); }
 

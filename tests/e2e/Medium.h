@@ -14,6 +14,8 @@ std::vector<std::string> BlankInfoLines();
 // Removes a folder tree (if any) and creates it anew, parents included.
 bool FreshFolder(const std::wstring& folder);
 bool MakeFolders(const std::wstring& folder);
+// Removes everything on a drive ("F:"), leaving the drive itself.
+void EmptyDrive(const std::wstring& root);
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 // Writes folder\info.txt: the lines in code page 932, CR LF after each.

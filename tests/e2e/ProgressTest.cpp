@@ -55,25 +55,6 @@ bool WriteLargeArchive(const std::wstring& path, std::uint32_t size) {
     return ok;
 }
 
-// The visible window of the process that holds the progress bar.
-HWND FindProgressWindow(DWORD pid) {
-    struct Data {
-        DWORD pid;
-        HWND found;
-    } data{pid, nullptr};
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* d = reinterpret_cast<Data*>(lParam);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(hwnd, &owner);
-            if (owner != d->pid || !::IsWindowVisible(hwnd) || ::GetDlgItem(hwnd, kProgressBar) == nullptr) return TRUE;
-            d->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&data));
-    return data.found;
-}
-
 class ProgressTest : public DemoRunTest {};
 
 TEST_F(ProgressTest, ShownDuringALongArchiveAndGoneAtTheEnd) {
@@ -91,7 +72,8 @@ TEST_F(ProgressTest, ShownDuringALongArchiveAndGoneAtTheEnd) {
     HWND progress = nullptr;
     HWND done = nullptr;
     for (int waited = 0; waited < 120000 && done == nullptr; waited += 2) {
-        if (const HWND window = FindProgressWindow(kavrel.Id())) {
+        const auto holdsTheBar = [](HWND window) { return ::GetDlgItem(window, kProgressBar) != nullptr; };
+        if (const HWND window = AnyVisibleWindow(kavrel.Id(), holdsTheBar)) {
             progress = window;
             DWORD_PTR position = 0;
             if (::SendMessageTimeoutW(::GetDlgItem(window, kProgressBar), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 200,

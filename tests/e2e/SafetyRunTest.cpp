@@ -144,9 +144,6 @@ TEST_F(SafetyRunTest, StartArchiveWithoutSystemNameOnAFloppySet) {
     EXPECT_EQ(Answer(kavrel, L"確認", IDCANCEL), "1 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。");
     EXPECT_EQ(Answer(kavrel, L"確認", IDOK), "ｱｯﾌﾟﾃﾞｲﾄを取消しました。");
     EXPECT_EQ(kavrel.WaitExit(), 1602);
-    for (const wchar_t* f : {L"F:\\DATA.lzh", L"F:\\info.txt", L"F:\\Kavrel.exe", L"F:\\UNLHA32.dll"}) {
-        ::DeleteFileW(f);
-    }
 }
 
 }  // namespace

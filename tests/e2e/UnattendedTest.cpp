@@ -125,17 +125,10 @@ TEST_F(UnattendedTest, EveryEndingHasItsCodeAndNoWindow) {
 
 TEST_F(UnattendedTest, FloppyMediumThatNeedsAnotherDiskEnds) {
     ASSERT_TRUE(InstallKavrel(L"F:"));
-    auto lines = DemoLines(kInstall);
-    lines.push_back("1,1,PROG,BIN\\");
-    lines.push_back("2,1,DATA,DATA\\");
-    ASSERT_TRUE(WriteInfo(L"F:", lines));
-    ASSERT_TRUE(CopyDemo(L"medium\\PROG.lzh", L"F:\\PROG.lzh"));
+    ASSERT_TRUE(LayOutTwoDiskFloppy());
     EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_, L"F:"), 21);
     EXPECT_NE(Log().find("disk 2 is needed"), std::string::npos) << Log();
     EXPECT_NE(ReadBytes(kInstall + L"\\BIN\\PROG.DAT"), "<missing>");
-    for (const wchar_t* f : {L"F:\\PROG.lzh", L"F:\\info.txt", L"F:\\Kavrel.exe", L"F:\\UNLHA32.dll"}) {
-        ::DeleteFileW(f);
-    }
 }
 
 TEST_F(UnattendedTest, RunningProductOrAFileInUseStopsBeforeAnyChange) {

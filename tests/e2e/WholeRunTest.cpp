@@ -85,18 +85,11 @@ TEST_F(WholeRunTest, FromAFloppyEachDiskIsAskedForUntilItIsIn) {
     EXPECT_NE(ReadBytes(kInstall + L"\\BIN\\PROG.DAT"), "<missing>");
     EXPECT_NE(ReadBytes(kInstall + L"\\DATA\\MAPS\\STORE.DAT"), "<missing>");
     EXPECT_NE(ReadBytes(kInstall + L"\\HELP\\HELP.TXT"), "<missing>");
-    for (const wchar_t* f : {L"F:\\HELP.lzh", L"F:\\info.txt", L"F:\\Kavrel.exe", L"F:\\UNLHA32.dll"}) {
-        ::DeleteFileW(f);
-    }
 }
 
 TEST_F(WholeRunTest, CancelAtADiskPromptKeepsWhatIsInstalledAndEnds) {
     ASSERT_TRUE(InstallKavrel(L"F:"));
-    auto lines = DemoLines(kInstall);
-    lines.push_back("1,1,PROG,BIN\\");
-    lines.push_back("2,1,DATA,DATA\\");
-    ASSERT_TRUE(WriteInfo(L"F:", lines));
-    ASSERT_TRUE(CopyDemo(L"medium\\PROG.lzh", L"F:\\PROG.lzh"));
+    ASSERT_TRUE(LayOutTwoDiskFloppy());
     auto& kavrel = Start(L"F:");
     ConfirmUpdate(kavrel);
     EXPECT_EQ(Answer(kavrel, L"確認", IDCANCEL), "2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。");
@@ -104,9 +97,6 @@ TEST_F(WholeRunTest, CancelAtADiskPromptKeepsWhatIsInstalledAndEnds) {
     EXPECT_EQ(kavrel.WaitExit(), 1602);
     EXPECT_NE(ReadBytes(kInstall + L"\\BIN\\PROG.DAT"), "<missing>");
     EXPECT_TRUE(ReadBytes(kInstall + L"\\DATA\\DATA.DAT") == "<missing>") << "nothing after the cancel";
-    for (const wchar_t* f : {L"F:\\PROG.lzh", L"F:\\info.txt", L"F:\\Kavrel.exe", L"F:\\UNLHA32.dll"}) {
-        ::DeleteFileW(f);
-    }
 }
 
 TEST_F(WholeRunTest, ARefusedFolderBringsTheDestinationPageBack) {
