@@ -6,6 +6,7 @@
 
 #include "app/SourceFolder.h"
 #include "app/Unattended.h"
+#include "platform/Text.h"
 
 namespace kavrel {
 namespace {
@@ -33,8 +34,8 @@ std::string WindowsVersion() {
                                   reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")))
                             : nullptr;
     if (proc == nullptr || proc(&info) != 0) return "unknown";
-    return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + " build " +
-           std::to_string(info.dwBuildNumber);
+    return DecimalText(info.dwMajorVersion) + "." + DecimalText(info.dwMinorVersion) + " build " +
+           DecimalText(info.dwBuildNumber);
 }
 
 // Writes the text where whoever started us can read it: a redirected output, the console
@@ -137,8 +138,8 @@ int CKavrelApp::Main(const std::wstring& commandLine) {
     } else if (InitInstance()) {
         code = static_cast<ExitCode>(Run());
     }
-    m_platform.Log("exit code " + std::to_string(static_cast<int>(code)) + " after " +
-                   std::to_string(m_platform.Milliseconds() - started) + " ms");
+    m_platform.Log("exit code " + DecimalText(static_cast<int>(code)) + " after " +
+                   DecimalText(m_platform.Milliseconds() - started) + " ms");
     return static_cast<int>(code);
 }
 

@@ -1,6 +1,7 @@
 #include "checks/FileTypeRegistration.h"
 
 #include "checks/SystemIdentification.h"
+#include "platform/Text.h"
 
 namespace kavrel {
 
@@ -10,7 +11,7 @@ constexpr const char* kProgId = "veskofile";
 
 void LogWrite(Platform& platform, const std::string& subkey, const std::string& value, long error) {
     std::string event = "registry HKEY_CLASSES_ROOT\\" + subkey + " = \"" + value + "\"";
-    if (error != 0) event += ": failed, Windows error " + std::to_string(error);
+    if (error != 0) event += ": failed, Windows error " + DecimalText(error);
     platform.Log(event);
 }
 
@@ -26,7 +27,7 @@ void SetWhenOpen(Platform& platform, const std::string& subkey, const std::strin
 void CreateAndSet(Platform& platform, const std::string& subkey, const std::string& value) {
     if (const long error = platform.CreateClassesKey(subkey)) {
         platform.Log("registry HKEY_CLASSES_ROOT\\" + subkey + ": cannot be created, Windows error " +
-                     std::to_string(error));
+                     DecimalText(error));
     }
     SetWhenOpen(platform, subkey, value);
 }
@@ -34,7 +35,7 @@ void CreateAndSet(Platform& platform, const std::string& subkey, const std::stri
 std::string SystemText(int systemNumber) {
     // Systems 1 to 3 are the base product and share its name; the others go by number.
     if (systemNumber >= 1 && systemNumber <= 3) return "Morvane";
-    if (systemNumber >= 4) return std::to_string(systemNumber);
+    if (systemNumber >= 4) return DecimalText(systemNumber);
     return {};
 }
 

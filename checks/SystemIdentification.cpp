@@ -1,5 +1,7 @@
 #include "checks/SystemIdentification.h"
 
+#include "platform/Text.h"
+
 namespace kavrel {
 
 namespace {
@@ -62,7 +64,7 @@ int FindSystemNumber(Platform& platform, const UpdateDescription& desc, const st
     for (int position = 1; position <= kSystemCount; ++position) {
         // An empty system name matches every stem, as it always has.
         if (stem.find(desc.m_strSystemName[position - 1]) != std::string::npos) {
-            platform.Log("icon " + name + ": system " + std::to_string(position) + " (" +
+            platform.Log("icon " + name + ": system " + DecimalText(position) + " (" +
                          desc.m_strSystemName[position - 1] + ")");
             return position;
         }

@@ -54,10 +54,15 @@ int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::s
         return result;
     };
     if (installed != desc.m_strTargetVersion) return verdict(0, "refused");
-    for (const char* accepted : kAcceptedVersions) {
-        if (installed == accepted) return verdict(1, "accepted");
-    }
+    if (IsAcceptedVersion(installed)) return verdict(1, "accepted");
     return verdict(0, "refused (not a version this program updates)");
+}
+
+bool IsAcceptedVersion(const std::string& version) {
+    for (const char* accepted : kAcceptedVersions) {
+        if (version == accepted) return true;
+    }
+    return false;
 }
 
 }  // namespace kavrel

@@ -21,4 +21,8 @@ int GetTagContent(const std::string& openTag, const std::string& closeTag, std::
 // (also when the file cannot be opened).
 int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::string& folder);
 
+// Whether the program accepts an installation of this version at all (V6.1, V6.2, V8):
+// a target version outside the list can match no installation.
+bool IsAcceptedVersion(const std::string& version);
+
 }  // namespace kavrel

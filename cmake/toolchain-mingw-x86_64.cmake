@@ -1,9 +1,13 @@
-# Cross build for Windows (x86_64) with MinGW-w64. The -posix compilers are needed:
-# googletest does not build with the win32 thread model.
+# Cross build for Windows (x86_64) with MinGW-w64. KAVREL_MINGW_THREADS picks the
+# compilers' thread model: "posix" (the default) is needed by googletest; "win32" links
+# no winpthread and is what the shipped programs are built with (scripts/build).
+if(NOT KAVREL_MINGW_THREADS)
+  set(KAVREL_MINGW_THREADS posix)
+endif()
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-${KAVREL_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-${KAVREL_MINGW_THREADS})
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -18,13 +18,45 @@ constexpr int kTabPasses = 100;
 // endless line. The start of the line is kept.
 constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
-// One line as the C runtime's string functions see it: a NUL ends the text.
-bool ReadTextLine(TextReader& reader, std::string& line) {
-    if (!reader.ReadLine(line, kMaxLineBytes)) return false;
-    const auto nul = line.find('\0');
-    if (nul != std::string::npos) line.resize(nul);
-    return true;
-}
+// Reads lines as the C runtime's string functions see them (a NUL ends the text),
+// counting them and telling the observer, if any, what it meets.
+class LineSource {
+public:
+    LineSource(InputFile& file, InfoReadObserver* observer) : reader_(file), observer_(observer) {}
+
+    bool Next(std::string& line) {
+        if (!reader_.ReadLine(line, kMaxLineBytes)) return false;
+        ++number_;
+        if (observer_) Inspect(line);
+        const auto nul = line.find('\0');
+        if (nul != std::string::npos) line.resize(nul);
+        return true;
+    }
+    int Number() const { return number_; }
+    void Report(InfoFinding finding, int line, std::size_t offset = 0) {
+        if (observer_) observer_->OnFinding(InfoReadEvent{finding, line, offset});
+    }
+    InfoReadObserver* Observer() const { return observer_; }
+
+private:
+    void Inspect(std::string_view line) {
+        if (line.size() >= kMaxLineBytes) Report(InfoFinding::LineCut, number_, kMaxLineBytes);
+        const auto nul = line.find('\0');
+        if (nul != std::string_view::npos) {
+            Report(InfoFinding::NulByte, number_, nul);
+            line = line.substr(0, nul);
+        }
+        if (LooksLikeUtf8(line)) {
+            Report(InfoFinding::Utf8Text, number_);
+        } else if (const auto bad = FindNonCp932(line); bad != std::string_view::npos) {
+            Report(InfoFinding::NotCp932, number_, bad);
+        }
+    }
+
+    TextReader reader_;
+    InfoReadObserver* observer_;
+    int number_ = 0;
+};
 
 // The item scan "%[^,],%[^,],%[^,],%[^,]": fields are runs up to the next comma; the scan
 // stops at the first field that is empty or missing, and that field and those after it
@@ -66,16 +98,20 @@ void TabsToLineBreaks(std::string& text) {
     }
 }
 
-int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDescription& desc) {
+int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDescription& desc,
+                 InfoReadObserver* observer) {
     desc.m_nItemCount = 0;
     const auto file = OpenInfoFile(platform, sourceFolder);
     if (!file) return 0;
-    TextReader reader(*file);
+    LineSource source(*file, observer);
 
     // The fixed lines, raw: past the end of the file they are empty.
     std::array<std::string, kFixedLines> fixed;
     for (auto& line : fixed) {
-        if (!ReadTextLine(reader, line)) break;
+        if (!source.Next(line)) {
+            source.Report(InfoFinding::ShortFile, source.Number());
+            break;
+        }
     }
     for (int i = 0; i < kSystemCount; ++i) desc.m_strHeader[i] = Cp932ToUtf8(fixed[i]);
     desc.m_strDestFolder = Cp932ToUtf8(fixed[15]);
@@ -97,7 +133,10 @@ int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDesc
     // Item lines: every line counts, an empty one too; the table's room ends the reading.
     std::array<std::string, 4> fields;
     std::string line;
-    while (desc.m_nItemCount < kMaxItems && ReadTextLine(reader, line)) {
+    int pendingEmpty = 0;  // an empty item line not yet known to be the last
+    while (desc.m_nItemCount < kMaxItems && source.Next(line)) {
+        if (pendingEmpty) source.Report(InfoFinding::EmptyItemLine, pendingEmpty);
+        pendingEmpty = line.empty() ? source.Number() : 0;
         ScanItemLine(line, fields);
         const int n = desc.m_nItemCount;
         desc.m_nItemDisk[n] = AtoiLike(fields[0]);
@@ -107,6 +146,18 @@ int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDesc
         desc.m_strItemName[n] = Cp932ToUtf8(name);
         desc.m_strItemSubfolder[n] = Cp932ToUtf8(fields[3]);
         desc.m_nItemCount = n + 1;
+        if (observer) observer->OnItemLine(n, source.Number(), line);
+    }
+    if (observer) {
+        // Only to tell the vendor: the wizard never reads past the table's room.
+        int firstBeyond = 0;
+        while (desc.m_nItemCount == kMaxItems && source.Next(line)) {
+            if (pendingEmpty) source.Report(InfoFinding::EmptyItemLine, pendingEmpty);
+            pendingEmpty = 0;
+            if (!firstBeyond) firstBeyond = source.Number();
+        }
+        if (firstBeyond) source.Report(InfoFinding::ItemBeyondTable, firstBeyond);
+        if (pendingEmpty) source.Report(InfoFinding::TrailingEmptyLine, pendingEmpty);
     }
     return 1;
 }
@@ -114,15 +165,15 @@ int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDesc
 std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder) {
     const auto file = OpenInfoFile(platform, sourceFolder);
     if (!file) return {};
-    TextReader reader(*file);
+    LineSource source(*file, nullptr);
     std::string line;
-    ReadTextLine(reader, line);
+    source.Next(line);
     return Cp932ToUtf8(line);
 }
 
 std::string DescribeForLog(const UpdateDescription& desc) {
     return "description: title \"" + desc.m_strHeader[0] + "\", settings file \"" + desc.m_strSettingsFile +
-           "\", target version \"" + desc.m_strTargetVersion + "\", " + std::to_string(desc.m_nItemCount) +
+           "\", target version \"" + desc.m_strTargetVersion + "\", " + DecimalText(desc.m_nItemCount) +
            " items, installation folder \"" + desc.m_strDestFolder + "\"";
 }
 

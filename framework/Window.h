@@ -53,10 +53,9 @@ private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
-// Handlers run inside user32's dispatch, and an exception must never unwind through it.
-// Where the build has exceptions (the test programs), a handler's exception ends the
-// program through the handler below; the shipped programs are built without exceptions
-// (allocation failures end in that same handler, see platform/), so nothing can be thrown.
+// Handlers run inside user32's dispatch, and an exception must never unwind through it:
+// a handler's exception (out of memory, in the shipped programs too) ends the program
+// through the handler below.
 using UnexpectedErrorHandler = void (*)();
 void SetUnexpectedErrorHandler(UnexpectedErrorHandler handler);
 [[noreturn]] void EndOnUnexpectedError();

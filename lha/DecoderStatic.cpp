@@ -27,6 +27,113 @@ constexpr int kCBits = 9;
 constexpr int kCPrimaryBits = 12;  // first-level table sizes: 4096 and 256 entries
 constexpr int kPPrimaryBits = 8;
 
+// The inner loop's state: the bit reader and the output cursor, kept in locals while
+// it runs, and the number of symbols it may still decode.
+struct Batch {
+    BitReader::State r;
+    std::uint8_t* out;
+    std::size_t budget;
+};
+
+// The inner loop: decodes until fewer than two symbols of the budget are left, testing
+// nothing but the budget (see Run). False on a code that no valid stream holds.
+[[gnu::always_inline]] inline bool DecodeBatch(Batch& batch, const std::uint32_t* ct, const std::uint32_t* pt,
+                                               std::uint32_t np) {
+    // Plain locals, not a struct: compilers keep these in registers.
+    std::uint64_t bits = batch.r.bits;
+    int count = batch.r.count;
+    const std::uint8_t* in = batch.r.p;
+    std::uint8_t* out = batch.out;
+    std::size_t budget = batch.budget;
+    auto refill = [&bits, &count, &in] {
+        std::uint64_t v;
+        std::memcpy(&v, in, 8);
+        bits |= __builtin_bswap64(v) >> count;
+        in += (63 - count) >> 3;
+        count |= 56;
+    };
+    auto consume = [&bits, &count](std::uint32_t entry) {
+        const int n = HuffmanTable::CodeLength(entry);
+        bits <<= n;
+        count -= n;
+        return HuffmanTable::Symbol(entry);
+    };
+    // The entry of the next literal/length code is looked up before the refill that
+    // follows a literal: the refill only adds bits below the 16 that it reads, so the
+    // lookup need not wait for the refill's load.
+    if (budget >= 2) {  // only then does the budget vouch for the input the refill reads
+        refill();
+        std::uint32_t e = HuffmanTable::LookUp(ct, kCPrimaryBits, bits);
+        while (budget >= 2) {
+            // Here e is the entry of the code at the top of the bits, and 56 bits are ready.
+            std::uint32_t c = consume(e);
+            --budget;
+            if (c < 256) {
+                *out++ = static_cast<std::uint8_t>(c);
+                e = HuffmanTable::LookUp(ct, kCPrimaryBits, bits);  // 40 bits ready
+                if (HuffmanTable::Symbol(e) < 256) {
+                    *out++ = static_cast<std::uint8_t>(consume(e));
+                    --budget;
+                    e = HuffmanTable::LookUp(ct, kCPrimaryBits, bits);  // 24 bits ready
+                    refill();
+                    continue;
+                }
+                c = consume(e);
+                --budget;
+                refill();
+            }
+            if (c >= static_cast<std::uint32_t>(kNC)) {
+                return false;
+            }
+            const std::size_t length = c - 253;
+            const std::uint32_t p = consume(HuffmanTable::LookUp(pt, kPPrimaryBits, bits));
+            if (p >= np) {
+                return false;
+            }
+            std::size_t distance = p;
+            if (p > 1) {
+                const int extra = static_cast<int>(p - 1);
+                distance = (std::size_t{1} << extra) + static_cast<std::size_t>(bits >> (64 - extra));
+                bits <<= extra;
+                count -= extra;
+            }
+            ++distance;
+            refill();
+            e = HuffmanTable::LookUp(ct, kCPrimaryBits, bits);
+            Window::CopyMatch(out, distance, length);
+            out += length;
+        }
+    }
+    batch.r.bits = bits;
+    batch.r.count = count;
+    batch.r.p = in;
+    batch.out = out;
+    batch.budget = budget;
+    return true;
+}
+
+bool DecodeBatchPortable(Batch& batch, const std::uint32_t* ct, const std::uint32_t* pt, std::uint32_t np) {
+    return DecodeBatch(batch, ct, pt, np);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same loop with BMI2's shifts (any count register, flags left alone: a shorter path
+// from one lookup to the next), for processors that have them.
+[[gnu::target("bmi2")]] bool DecodeBatchBmi2(Batch& batch, const std::uint32_t* ct, const std::uint32_t* pt,
+                                             std::uint32_t np) {
+    return DecodeBatch(batch, ct, pt, np);
+}
+#endif
+
+using BatchDecoder = bool (*)(Batch&, const std::uint32_t*, const std::uint32_t*, std::uint32_t);
+
+BatchDecoder PickBatchDecoder() {
+#if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("bmi2")) return DecodeBatchBmi2;
+#endif
+    return DecodeBatchPortable;
+}
+
 class StaticDecoder {
 public:
     StaticDecoder(int dictionaryBits, ByteSource& in, Sink& out)
@@ -35,7 +142,8 @@ public:
           reader_(in),
           window_(std::size_t{1} << (np_ - 1), out),
           cTable_(kNC, kCPrimaryBits),
-          pTable_(np_ > kNT ? np_ : kNT, kPPrimaryBits) {}
+          pTable_(np_ > kNT ? np_ : kNT, kPPrimaryBits),
+          decodeBatch_(PickBatchDecoder()) {}
 
     DecodeStatus Run(std::uint64_t size);
 
@@ -50,6 +158,7 @@ private:
     Window window_;
     HuffmanTable cTable_;
     HuffmanTable pTable_;  // the pre-tree while reading lengths, then the position codes
+    BatchDecoder decodeBatch_;
     std::uint8_t lengths_[kNC];
 };
 
@@ -128,12 +237,7 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
     std::uint32_t blockLeft = 0;
     const std::uint32_t* const ct = cTable_.Entries();
     const std::uint32_t* const pt = pTable_.Entries();
-    constexpr int cShift = 64 - kCPrimaryBits;
-    constexpr int pShift = 64 - kPPrimaryBits;
-    constexpr std::uint32_t cSub = (1u << (HuffmanTable::kMaxCodeLength - kCPrimaryBits)) - 1;
-    constexpr std::uint32_t pSub = (1u << (HuffmanTable::kMaxCodeLength - kPPrimaryBits)) - 1;
     const std::uint32_t np = static_cast<std::uint32_t>(np_);
-    constexpr std::uint32_t kLink = HuffmanTable::kLink;
     while (left > 0) {
         if (blockLeft == 0) {
             reader_.Refill();
@@ -147,82 +251,28 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
         if (!window_.Reserve()) return DecodeStatus::OutputFailed;
         if (reader_.Exhausted()) return DecodeStatus::Corrupt;
 
-        // The inner loop, with the bit reader and the window in locals: it runs while the
-        // input buffer holds 16 bytes (two refills) and the window has room for a literal
-        // and a match. One symbol needs at most 16 + 16 + 18 bits, so one refill per
-        // symbol is enough; two literals share one.
-        BitReader::State r = reader_.Export();
-        std::uint8_t* out = window_.Cursor();
-        std::uint8_t* const outLimit = window_.Limit();
-        bool corrupt = false;
-        auto refill = [&r] {
-            std::uint64_t v;
-            std::memcpy(&v, r.p, 8);
-            r.bits |= __builtin_bswap64(v) >> r.count;
-            r.p += (63 - r.count) >> 3;
-            r.count |= 56;
-        };
-        auto decodeC = [&r, ct] {
-            std::uint32_t e = ct[r.bits >> cShift];
-            if (e & kLink) e = ct[(e & 0xFFFF) + ((r.bits >> 48) & cSub)];
-            const int n = static_cast<int>(e >> 16) & 0x1F;
-            r.bits <<= n;
-            r.count -= n;
-            return e & 0xFFFF;
-        };
-        while (blockLeft > 0 && left > 0 && out < outLimit && r.end - r.p >= 16) {
-            refill();
-            --blockLeft;
-            std::uint32_t c = decodeC();
-            if (c < 256) {
-                *out++ = static_cast<std::uint8_t>(c);
-                --left;
-                // A second symbol from the same refill (at least 40 bits are left).
-                if (blockLeft == 0 || left == 0) continue;
-                --blockLeft;
-                c = decodeC();
-                if (c < 256) {
-                    *out++ = static_cast<std::uint8_t>(c);
-                    --left;
-                    continue;
-                }
-                refill();
-            }
-            if (c >= static_cast<std::uint32_t>(kNC)) {
-                corrupt = true;
-                break;
-            }
-            std::size_t length = c - 253;
-            std::uint32_t e = pt[r.bits >> pShift];
-            if (e & kLink) e = pt[(e & 0xFFFF) + ((r.bits >> 48) & pSub)];
-            const int n = static_cast<int>(e >> 16) & 0x1F;
-            r.bits <<= n;
-            r.count -= n;
-            const std::uint32_t p = e & 0xFFFF;
-            if (p >= np) {
-                corrupt = true;
-                break;
-            }
-            std::size_t distance = p;
-            if (p > 1) {
-                const int extra = static_cast<int>(p - 1);
-                distance = (std::size_t{1} << extra) + static_cast<std::size_t>(r.bits >> (64 - extra));
-                r.bits <<= extra;
-                r.count -= extra;
-            }
-            ++distance;
-            if (length > left) length = static_cast<std::size_t>(left);
-            Window::CopyMatch(out, distance, length);
-            out += length;
-            left -= length;
-        }
-        reader_.Import(r);
-        window_.SetCursor(out);
-        if (corrupt) return DecodeStatus::Corrupt;
-        if (blockLeft == 0 || left == 0 || out >= outLimit) continue;
+        // The inner loop runs on a budget of symbols that can overrun nothing: no more than
+        // the block holds, a symbol makes at most kMaxMatch bytes (of the output still due
+        // and of the window's room) and takes at most 7 bytes of input per refill (16 + 16
+        // + 18 bits; a refill reads 8 bytes; one more refill goes before the loop).
+        Batch batch{reader_.Export(), window_.Cursor(), 0};
+        std::uint8_t* const first = batch.out;
+        const std::uint64_t room = std::min<std::uint64_t>(window_.Room(), left);
+        const std::size_t input = static_cast<std::size_t>(batch.r.end - batch.r.p);
+        const std::size_t planned = static_cast<std::size_t>(
+            std::min<std::uint64_t>({blockLeft, room / Window::kMaxMatch, input > 16 ? (input - 16) / 7 : 0}));
+        batch.budget = planned;
+        if (!decodeBatch_(batch, ct, pt, np)) return DecodeStatus::Corrupt;
+        reader_.Import(batch.r);
+        window_.SetCursor(batch.out);
+        blockLeft -= static_cast<std::uint32_t>(planned - batch.budget);
+        left -= static_cast<std::uint64_t>(batch.out - first);
+        if (blockLeft == 0 || left == 0) continue;
+        if (!window_.Reserve()) return DecodeStatus::OutputFailed;
 
-        // Near the end of the input buffer: one symbol through the reader, which refills it
-        // (or invents zeros past the end of the data, counted by Exhausted()).
+        // Near the end of the input buffer, the block, the output or the window: one symbol
+        // through the reader, which refills it (or invents zeros past the end of the data,
+        // counted by Exhausted()).
         reader_.Refill();
         --blockLeft;
         const std::uint32_t c = cTable_.Decode(reader_);

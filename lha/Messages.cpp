@@ -4,17 +4,8 @@
 
 namespace kavrel::lha::msg {
 namespace {
-std::string Decimal(std::uint64_t n) {
-    char digits[24];
-    std::size_t at = sizeof digits;
-    do {
-        digits[--at] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0);
-    return std::string(digits + at, sizeof digits - at);
-}
 std::string Q(const std::string& s) { return "「" + s + "」"; }
-std::string N(int index) { return Decimal(static_cast<std::uint64_t>(index) + 1) + " 番目"; }
+std::string N(int index) { return DecimalText(index + 1LL) + " 番目"; }
 }  // namespace
 
 std::string Printable(const std::string& cp932) {
@@ -36,7 +27,7 @@ std::string HeaderChecksum(int index) {
 }
 std::string HeaderMalformed(int index) { return "ヘッダが壊れています（" + N(index) + "のエントリ）。"; }
 std::string HeaderLevel(int index, int level) {
-    return "対応していないヘッダレベル " + Decimal(static_cast<std::uint64_t>(level)) + " です（" + N(index) + "のエントリ）。";
+    return "対応していないヘッダレベル " + DecimalText(level) + " です（" + N(index) + "のエントリ）。";
 }
 std::string HeaderSizeZero(int index) {
     return N(index) + "のヘッダの大きさが 0 になっています。書庫が壊れています。";
@@ -77,8 +68,8 @@ std::string OldFileKeptAt(const std::string& path, const std::string& aside) {
     return "元の" + Q(path) + "は" + Q(aside) + "に残っています。";
 }
 std::string NotEnoughSpace(const std::string& folder, std::uint64_t needed, std::uint64_t free) {
-    return "空き容量が足りません。展開先" + Q(folder) + "には " + Decimal(needed) + " バイトが必要ですが、空きは " +
-           Decimal(free) + " バイトです。";
+    return "空き容量が足りません。展開先" + Q(folder) + "には " + DecimalText(needed) + " バイトが必要ですが、空きは " +
+           DecimalText(free) + " バイトです。";
 }
 std::string DestinationFailed(const std::string& path) { return "展開先フォルダ" + Q(path) + "を作成できません。"; }
 std::string FolderInTheWay(const std::string& path) { return Q(path) + "と同じ名前のフォルダかファイルがあり、展開できません。"; }
@@ -86,7 +77,7 @@ std::string BadCommandLine(const std::string& detail) { return "コマンドラ�
 std::string TooManyEntries() { return "書庫のエントリが多すぎます。"; }
 std::string OutOfMemory() { return "メモリが足りないため展開できません。"; }
 std::string FilesExtracted(int count) {
-    return Decimal(static_cast<std::uint64_t>(count < 0 ? 0 : count)) + " 個のファイルを展開しました。";
+    return DecimalText(count < 0 ? 0 : count) + " 個のファイルを展開しました。";
 }
 
 }  // namespace kavrel::lha::msg

@@ -1,6 +1,7 @@
 #include "lha/Staging.h"
 
 #include <cstdio>
+#include <new>
 
 #include "lha/Messages.h"
 
@@ -22,6 +23,13 @@ std::string JoinPath(const FileSystem& fs, const std::string& folder, const std:
 
 Staging::~Staging() {
     if (committed_) return;
+    // A commit cut short by an exception (memory ran out between moving an old file aside
+    // and the new one in) puts back what it had moved; as far as it can, since putting
+    // back needs memory too.
+    try {
+        RollBack(files_.size());
+    } catch (...) {
+    }
     for (auto it = files_.rbegin(); it != files_.rend(); ++it) fs_.Remove(it->temporary);
     for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it) fs_.RemoveFolder(*it);
 }
@@ -57,11 +65,12 @@ std::unique_ptr<OutputFile> Staging::Add(const std::string& folder, const std::s
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temporary = FreshName(folder, "~kvlha");
         if (temporary.empty()) break;
+        // Listed before it is created, so that the destructor removes it even when memory
+        // runs out between the two.
+        files_.push_back(File{folder, temporary, target, std::string(), false});
         std::unique_ptr<OutputFile> out = fs_.CreateNew(temporary);
-        if (out) {
-            files_.push_back(File{folder, std::move(temporary), target, std::string(), false});
-            return out;
-        }
+        if (out) return out;
+        files_.pop_back();
         if (fs_.Stat(temporary) == FileSystem::Kind::Missing) break;  // not a clash: the folder refuses
     }
     return nullptr;
@@ -88,8 +97,12 @@ bool Staging::Commit(std::string& error) {
         }
     }
     committed_ = true;
-    for (const File& f : files_) {
-        if (!f.aside.empty()) fs_.Remove(f.aside);  // best effort: everything new is in place
+    // Best effort, even when memory runs out here: everything new is in place.
+    try {
+        for (const File& f : files_) {
+            if (!f.aside.empty()) fs_.Remove(f.aside);
+        }
+    } catch (const std::bad_alloc&) {
     }
     return true;
 }

@@ -30,8 +30,8 @@ public:
     bool Reserve() { return pos_ < limit_ || Flush(); }
     void Put(std::uint8_t byte) { buffer_[pos_++] = byte; }
     // Copies `length` (<= kMaxMatch) bytes from `distance` (1..history) back.
-    // Eight at a time when the distance allows; may write up to 7 bytes past the end
-    // (slack in the buffer).
+    // Sixteen or eight at a time when the distance allows; may write up to 15 bytes past
+    // the end (slack in the buffer).
     void Copy(std::size_t distance, std::size_t length) {
         CopyMatch(buffer_.get() + pos_, distance, length);
         pos_ += length;
@@ -40,10 +40,16 @@ public:
     // match may start anywhere below Limit().
     std::uint8_t* Cursor() { return buffer_.get() + pos_; }
     std::uint8_t* Limit() { return buffer_.get() + limit_; }
+    // Bytes that fit from Cursor() on: up to Limit() and one longest match past it.
+    std::size_t Room() const { return limit_ + kMaxMatch - pos_; }
     void SetCursor(std::uint8_t* cursor) { pos_ = static_cast<std::size_t>(cursor - buffer_.get()); }
     static void CopyMatch(std::uint8_t* d, std::size_t distance, std::size_t length) {
         const std::uint8_t* s = d - distance;
-        if (distance >= 8) {
+        if (distance >= 16) {
+            // Most matches are short: one 16-byte copy, no loop to mispredict.
+            std::memcpy(d, s, 16);
+            for (std::size_t i = 16; i < length; i += 16) std::memcpy(d + i, s + i, 16);
+        } else if (distance >= 8) {
             for (std::size_t i = 0; i < length; i += 8) std::memcpy(d + i, s + i, 8);
         } else if (distance == 1) {
             std::memset(d, *s, length);

@@ -2,8 +2,10 @@
 // (info.txt, the archive command line, archive file names) and UTF-8 <-> UTF-16.
 #pragma once
 
+#include <concepts>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace kavrel {
 
@@ -28,5 +30,18 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // Upper-cases ASCII a-z only.
 std::string AsciiUpper(std::string_view text);
+
+// A number of any integer type in decimal, as printf writes it ("-12", "0"). The
+// shipped programs format numbers with this, not std::to_string, <sstream> or printf.
+std::string SignedDecimalText(long long value);
+std::string UnsignedDecimalText(unsigned long long value);
+template <std::integral T>
+std::string DecimalText(T value) {
+    if constexpr (std::is_signed_v<T>) {
+        return SignedDecimalText(value);
+    } else {
+        return UnsignedDecimalText(value);
+    }
+}
 
 }  // namespace kavrel

@@ -44,7 +44,7 @@ public:
             if (logEntries_) {
                 char crc[8];
                 std::snprintf(crc, sizeof crc, "%04X", static_cast<unsigned>(p.entryCrc));
-                platform_.Log("  entry " + p.entryName + ": " + std::to_string(p.entrySize) + " bytes, CRC " + crc +
+                platform_.Log("  entry " + p.entryName + ": " + DecimalText(p.entrySize) + " bytes, CRC " + crc +
                               (p.crcChecked ? " verified" : " not recorded in the archive"));
             }
             break;
@@ -84,7 +84,7 @@ int ItemRun::Count() const { return std::clamp(desc_.m_nItemCount, 0, kMaxItems)
 std::string ItemRun::ArchiveName(int index) const {
     const std::string& name = desc_.m_strItemName[index];
     if (!IsSystemArchive(name) || desc_.m_nSystemNumber == -1) return name;
-    return name + std::to_string(desc_.m_nSystemNumber);
+    return name + DecimalText(desc_.m_nSystemNumber);
 }
 
 std::string ItemRun::Target(int index) const { return folder_ + desc_.m_strItemSubfolder[index]; }
@@ -143,7 +143,7 @@ std::optional<RunOutcome> ItemRun::AskForDisk(int index) {
     for (;;) {
         const MessageAnswer answer = platform_.ShowMessage(prompt, text::kCaptionConfirm, MessageButtons::OkCancel);
         if (answer == MessageAnswer::NoOneToAsk) {
-            platform_.Log("disk " + std::to_string(disk) + " is needed and no one can insert it: copy every disk "
+            platform_.Log("disk " + DecimalText(disk) + " is needed and no one can insert it: copy every disk "
                           "into one folder for an unattended update");
             return RunOutcome::DiskNeeded;
         }
@@ -200,7 +200,7 @@ std::optional<RunOutcome> ItemRun::PrepareItem(int index) {
             platform_.ShowMessage(Cp932ToUtf8(output), text::kCaptionConfirm, MessageButtons::Ok);
             return RunOutcome::ArchiveFailed;
         }
-        platform_.Log("archive " + source_ + name + ".lzh tested: " + std::to_string(watch.names.size()) +
+        platform_.Log("archive " + source_ + name + ".lzh tested: " + DecimalText(watch.names.size()) +
                       " entries decoded and checked");
         for (const std::string& entry : watch.names) replaced.push_back(target + BaseName(entry));
     } else {
@@ -262,11 +262,11 @@ std::optional<RunOutcome> ItemRun::InstallArchive(int index, const std::string& 
     ArchiveWatch watch(platform_, progress_, true);
     std::string output;
     const int result = platform_.ArchiveCommand(lines.extract, output, kArchiveOutputSize, &watch);
-    platform_.Log("item " + std::to_string(index + 1) + "/" + std::to_string(Count()) + ": archive " + source_ +
-                  name + ".lzh (disk " + std::to_string(desc_.m_nItemDisk[index]) + ") -> " + target + ": " +
-                  (result == 0 ? "" : "failed, ") + std::to_string(watch.names.size()) + " entries, " +
-                  std::to_string(watch.bytesRead) + " bytes read, " +
-                  std::to_string(platform_.Milliseconds() - started) + " ms");
+    platform_.Log("item " + DecimalText(index + 1) + "/" + DecimalText(Count()) + ": archive " + source_ +
+                  name + ".lzh (disk " + DecimalText(desc_.m_nItemDisk[index]) + ") -> " + target + ": " +
+                  (result == 0 ? "" : "failed, ") + DecimalText(watch.names.size()) + " entries, " +
+                  DecimalText(watch.bytesRead) + " bytes read, " +
+                  DecimalText(platform_.Milliseconds() - started) + " ms");
     if (result != 0) {
         platform_.ShowMessage(Cp932ToUtf8(output), text::kCaptionConfirm, MessageButtons::Ok);
         return RunOutcome::ArchiveFailed;
@@ -293,7 +293,7 @@ std::optional<RunOutcome> ItemRun::CopyPlainFile(int index, const std::string& t
     }
     if (!platform_.CopyFileOverwrite(source, destination)) {
         if (unlocked) platform_.SetFileStatus(destination, old);
-        platform_.Log("item " + std::to_string(index + 1) + ": copy " + source + " -> " + destination + " failed");
+        platform_.Log("item " + DecimalText(index + 1) + ": copy " + source + " -> " + destination + " failed");
         platform_.ShowMessage(text::CopyFailed(destination), text::kCaptionConfirm, MessageButtons::Ok);
         return RunOutcome::CopyFailed;
     }
@@ -309,9 +309,9 @@ std::optional<RunOutcome> ItemRun::CopyPlainFile(int index, const std::string& t
         platform_.ShowMessage(text::AttributesFailed(source), text::kCaptionConfirm, MessageButtons::Ok);
         return RunOutcome::AttributesFailed;
     }
-    platform_.Log("item " + std::to_string(index + 1) + "/" + std::to_string(Count()) + ": file " + source +
-                  " (disk " + std::to_string(desc_.m_nItemDisk[index]) + ") -> " + destination + ": " +
-                  std::to_string(status.size) + " bytes, " + std::to_string(platform_.Milliseconds() - started) +
+    platform_.Log("item " + DecimalText(index + 1) + "/" + DecimalText(Count()) + ": file " + source +
+                  " (disk " + DecimalText(desc_.m_nItemDisk[index]) + ") -> " + destination + ": " +
+                  DecimalText(status.size) + " bytes, " + DecimalText(platform_.Milliseconds() - started) +
                   " ms");
     return std::nullopt;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Text.h"
+
 namespace kavrel::update_text {
 
 inline constexpr const char* kCaptionConfirm = "確認";
@@ -17,7 +19,7 @@ inline constexpr const char* kNoSystemName = "ｼｽﾃﾑ名称が取得でき�
 inline constexpr const char* kCompleted = "システムは正常に更新されました。";
 
 inline std::string InsertDisk(int disk) {
-    return std::to_string(disk) + " 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。";
+    return DecimalText(disk) + " 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。";
 }
 inline std::string CopyFailed(const std::string& destination) {
     return destination + "の更新に失敗しました。";

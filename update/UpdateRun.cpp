@@ -3,6 +3,7 @@
 #include "checks/FileTypeRegistration.h"
 #include "checks/SystemIdentification.h"
 #include "checks/VersionCheck.h"
+#include "platform/Text.h"
 #include "update/UpdateItems.h"
 #include "update/UpdateMessages.h"
 
@@ -72,7 +73,7 @@ RunOutcome RunUpdate(Platform& platform, UpdateDescription& desc, const std::str
     platform.Log("run: installation folder " + desc.m_strDestFolder + ", medium " + sourceFolder);
 
     const auto finish = [&](RunOutcome outcome) {
-        platform.Log("run ended after " + std::to_string(platform.Milliseconds() - started) + " ms");
+        platform.Log("run ended after " + DecimalText(platform.Milliseconds() - started) + " ms");
         return outcome;
     };
 

@@ -2,6 +2,7 @@
 
 #include "app/SourceFolder.h"
 #include "description/InfoFile.h"
+#include "platform/Text.h"
 #include "wizard/Commands.h"
 #include "wizard/ConfirmDlg.h"
 #include "wizard/DestinationDlg.h"
@@ -144,7 +145,7 @@ void CKavrelView::OnPageConfirm() {
 
 int CKavrelView::RunUpdate() {
     m_lastOutcome = kavrel::RunUpdate(m_platform, m_desc, SourceFolder(), m_medium);
-    m_platform.Log("run outcome: exit code " + std::to_string(static_cast<int>(ExitCodeFor(*m_lastOutcome))));
+    m_platform.Log("run outcome: exit code " + DecimalText(static_cast<int>(ExitCodeFor(*m_lastOutcome))));
     return RunResult(*m_lastOutcome);
 }
 

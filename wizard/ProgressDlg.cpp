@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/Text.h"
 #include "res/resource.h"
 
 namespace kavrel {
@@ -27,7 +28,7 @@ BOOL CProgressDlg::OnInitDialog() {
 
 void CProgressDlg::Item(int number, int count, const std::string& name, bool checking) {
     const std::string step = std::string(checking ? "書庫を確認しています" : "更新しています") + " (" +
-                             std::to_string(number) + " / " + std::to_string(count) + ")";
+                             DecimalText(number) + " / " + DecimalText(count) + ")";
     SetDlgItemText(IDC_PROGRESS_STEP, step);
     SetDlgItemText(IDC_PROGRESS_ITEM, name);
     m_nPosition = -1;

@@ -156,8 +156,10 @@ def make_sparse(size, rng):
     out = bytearray(size)
     pos = 0
     pattern = bytes(rng.below(256) for _ in range(64))
-    while pos < size:
+    while True:
         pos += rng.below(96)
+        if pos >= size:
+            break
         kind = rng.below(8)
         if kind < 5:
             n = 1 + rng.below(16)

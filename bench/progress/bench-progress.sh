@@ -10,9 +10,12 @@ runs="${1:-7}"
 bench="$KAVREL_BUILD/win64/bench/progress/progress-bench.exe"
 [ -f "$bench" ] || { echo "no $bench (scripts/build win64)" >&2; exit 1; }
 work="$KAVREL_BUILD/lha-bench"
-if [ ! -f "$work/lh5.lzh" ]; then
-  mkdir -p "$work"
-  [ -f "$work/mix/.done" ] || { python3 "$root/bench/lha/gen-mix.py" "$work/mix"; touch "$work/mix/.done"; }
+# The mix and its -lh5- archive as bench/lha makes them (again when the generator changes).
+mkdir -p "$work"
+if [ ! -f "$work/mix/.done" ] || [ "$root/bench/lha/gen-mix.py" -nt "$work/mix/.done" ]; then
+  python3 "$root/bench/lha/gen-mix.py" "$work/mix" && touch "$work/mix/.done"
+fi
+if [ ! -f "$work/lh5.lzh" ] || [ "$work/mix/.done" -nt "$work/lh5.lzh" ]; then
   (cd "$work/mix" && lha ao5q "$work/lh5.lzh.tmp" text.txt log.txt mixed.bin sparse.bin random.bin >/dev/null)
   mv "$work/lh5.lzh.tmp" "$work/lh5.lzh"
 fi

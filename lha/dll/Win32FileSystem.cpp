@@ -2,15 +2,31 @@
 
 #include <windows.h>
 
-#include "platform/Text.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel::lha {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-    const std::u16string w = Utf8ToUtf16(utf8);
-    return std::wstring(w.begin(), w.end());
-}
+// Owns a freshly opened handle until a file object takes it over, so that a failed
+// allocation of that object does not leave the file open.
+class OpenedHandle {
+public:
+    explicit OpenedHandle(HANDLE h) : h_(h) {}
+    ~OpenedHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    OpenedHandle(const OpenedHandle&) = delete;
+    OpenedHandle& operator=(const OpenedHandle&) = delete;
+    HANDLE Get() const { return h_; }
+    HANDLE Release() {
+        const HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
+
+private:
+    HANDLE h_;
+};
 
 class Win32Input : public RandomAccess {
 public:
@@ -69,37 +85,40 @@ class Win32FileSystem : public FileSystem {
 public:
     char Separator() const override { return '\\'; }
     Kind Stat(const std::string& path) override {
-        const DWORD a = GetFileAttributesW(Wide(path).c_str());
+        const DWORD a = GetFileAttributesW(Widen(path).c_str());
         if (a == INVALID_FILE_ATTRIBUTES) return Kind::Missing;
         if (a & FILE_ATTRIBUTE_DIRECTORY) return Kind::Directory;
         if (a & FILE_ATTRIBUTE_DEVICE) return Kind::Other;
         return Kind::File;
     }
     std::unique_ptr<RandomAccess> OpenRead(const std::string& path) override {
-        const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        OpenedHandle h(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         LARGE_INTEGER size;
-        if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
-            CloseHandle(h);
+        if (h.Get() == INVALID_HANDLE_VALUE || GetFileType(h.Get()) != FILE_TYPE_DISK ||
+            !GetFileSizeEx(h.Get(), &size)) {
             return nullptr;
         }
-        return std::make_unique<Win32Input>(h, static_cast<std::uint64_t>(size.QuadPart));
+        auto input = std::make_unique<Win32Input>(h.Get(), static_cast<std::uint64_t>(size.QuadPart));
+        h.Release();
+        return input;
     }
-    bool MakeDirectory(const std::string& path) override { return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
-    bool RemoveFolder(const std::string& path) override { return RemoveDirectoryW(Wide(path).c_str()) != 0; }
+    bool MakeDirectory(const std::string& path) override { return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0; }
+    bool RemoveFolder(const std::string& path) override { return RemoveDirectoryW(Widen(path).c_str()) != 0; }
     std::unique_ptr<OutputFile> CreateNew(const std::string& path) override {
-        const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return nullptr;
-        return std::make_unique<Win32Output>(h);
+        OpenedHandle h(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (h.Get() == INVALID_HANDLE_VALUE) return nullptr;
+        auto output = std::make_unique<Win32Output>(h.Get());
+        h.Release();
+        return output;
     }
     // A rename keeps the attributes (read-only included) and fails when `to` exists.
     bool Move(const std::string& from, const std::string& to) override {
-        return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0) != 0;
+        return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != 0;
     }
     bool Remove(const std::string& path) override {
-        const std::wstring w = Wide(path);
+        const std::wstring w = Widen(path);
         const DWORD attributes = GetFileAttributesW(w.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
             SetFileAttributesW(w.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
@@ -109,7 +128,7 @@ public:
         return false;
     }
     void SetModificationTime(const std::string& path, std::int64_t unixTime) override {
-        const HANDLE h = CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        const HANDLE h = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) return;
         const std::uint64_t t = static_cast<std::uint64_t>(unixTime + 11644473600LL) * 10000000ULL;
@@ -121,7 +140,7 @@ public:
     }
     bool FreeSpace(const std::string& path, std::uint64_t& bytes) override {
         ULARGE_INTEGER available;
-        if (!GetDiskFreeSpaceExW(Wide(path).c_str(), &available, nullptr, nullptr)) return false;
+        if (!GetDiskFreeSpaceExW(Widen(path).c_str(), &available, nullptr, nullptr)) return false;
         bytes = available.QuadPart;
         return true;
     }

@@ -1,5 +1,6 @@
 // kavrel-lha: the archive library on the command line, for tests, benchmarks and for
-// vendors who want to check an archive before shipping it.
+// vendors who want to check an archive before shipping it, or make one.
+//   kavrel-lha a [switches] archive files...   write an archive (AddCommand.cpp)
 //   kavrel-lha e archive [dest]   extract into dest, stored folders dropped
 //   kavrel-lha x archive [dest]   extract with the stored folders
 //   kavrel-lha l archive          list the entries
@@ -12,6 +13,10 @@
 
 #include "lha/Extractor.h"
 #include "lha/Messages.h"
+#include "lha/tool/AddCommand.h"
+#ifdef _WIN32
+#include "lha/dll/Win32FileSystem.h"
+#endif
 
 namespace {
 
@@ -37,14 +42,19 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The tool itself, with UTF-8 arguments: main below on Linux, wmain (WideMain.cpp) on
+// Windows, where the arguments come as UTF-16.
+int KavrelLhaMain(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "a") == 0) return RunAddCommand(std::vector<std::string>(argv + 2, argv + argc));
     if (argc < 3 || argc > 4 || std::strlen(argv[1]) != 1 || !std::strchr("exlt", argv[1][0])) {
-        std::fprintf(stderr, "usage: kavrel-lha e|x|l|t archive [dest]\n");
+        std::fprintf(stderr, "usage: kavrel-lha e|x|l|t archive [dest]\n       kavrel-lha a [switches] archive files...\n");
         return 2;
     }
     // A write past the process's file-size limit must fail like a full disk (EFBIG),
     // so that the archive ends cleanly instead of the process being killed.
+#ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
     Request request;
     switch (argv[1][0]) {
     case 'e': request.command = Command::Extract; break;
@@ -54,7 +64,11 @@ int main(int argc, char** argv) {
     }
     request.archive = argv[2];
     if (argc == 4) request.destination = argv[3];
+#ifdef _WIN32
+    auto fs = MakeWin32FileSystem();
+#else
     auto fs = MakePosixFileSystem();
+#endif
     Printer printer(request.command);
     const Outcome outcome = RunRequest(*fs, request, &printer);
     if (!outcome.ok) {
@@ -67,3 +81,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+#ifndef _WIN32
+int main(int argc, char** argv) { return KavrelLhaMain(argc, argv); }
+#endif

@@ -1,5 +1,6 @@
-// The archive library's entries, bound by ordinal 6, 8 and 301 of UNLHA32.dll, and the
-// progress reports it sends to the owner window while entry 301 works.
+// The archive library's entries, bound at load time by ordinal 6, 8 and 301 of
+// UNLHA32.dll (the import library of lha/dll), and the progress reports it sends to the
+// owner window while entry 301 works.
 #include <cstring>
 #include <vector>
 

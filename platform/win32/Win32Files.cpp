@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/Text.h"
 #include "platform/win32/Win32Platform.h"
 
 #include <tlhelp32.h>
@@ -149,7 +150,7 @@ bool Win32Platform::SetFileStatus(const std::string& path, const FileStatus& sta
 bool Win32Platform::CanCreateFileIn(const std::string& folder) {
     std::wstring path = Widen(folder);
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
-    path += L"~kavrel-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    path += L"~kavrel-" + Widen(DecimalText(GetCurrentProcessId())) + L".tmp";
     // Gone again as soon as it is closed; a read-only folder or missing rights fail here.
     UniqueHandle file = Wrap(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 
@@ -88,9 +89,5 @@ private:
 // The full path of `path` against the current folder now (doubled backslashes and "."
 // resolved); `path` itself when the system cannot tell.
 std::string AbsolutePath(const std::string& path);
-
-// UTF-8 <-> wide strings at the Win32 edge.
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& wide);
 
 }  // namespace kavrel

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "description/InfoFile.h"
 #include "support/TestPlatform.h"
@@ -24,6 +25,23 @@ void TabsToLineBreaksLiterally(std::string& text) {
     }
 }
 
+// Every report must name a line the file has, and items must come in order.
+class CheckingObserver : public kavrel::InfoReadObserver {
+public:
+    void OnItemLine(int index, int line, std::string_view) override {
+        if (index != items_ || line <= lastLine_) std::abort();
+        ++items_;
+        lastLine_ = line;
+    }
+    void OnFinding(const kavrel::InfoReadEvent& event) override {
+        if (event.line < 0) std::abort();
+    }
+
+private:
+    int items_ = 0;
+    int lastLine_ = 41;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -33,6 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (kavrel::ReadInfoFile(platform, "D:\\", desc) != 1) std::abort();
     if (desc.m_nItemCount < 0 || desc.m_nItemCount > kavrel::kMaxItems) std::abort();
     if (kavrel::ReadInfoTitle(platform, "D:\\") != desc.m_strHeader[0]) std::abort();
+    // The same with an observer: the record must not change.
+    CheckingObserver observer;
+    kavrel::UpdateDescription observed;
+    if (kavrel::ReadInfoFile(platform, "D:\\", observed, &observer) != 1) std::abort();
+    if (observed.m_nItemCount != desc.m_nItemCount || observed.m_strIntroNotes != desc.m_strIntroNotes) std::abort();
 
     // The TAB rewrite keeps the length (one byte more only for a TAB at the very end).
     std::string notes(reinterpret_cast<const char*>(data), size);

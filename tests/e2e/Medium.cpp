@@ -92,6 +92,25 @@ bool WriteInfo(const std::wstring& folder, const std::vector<std::string>& lines
     return WriteBytes(folder + L"\\info.txt", bytes);
 }
 
+bool CopyTree(const std::wstring& from, const std::wstring& to) {
+    if (!MakeFolders(to)) return false;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((from + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ok = CopyTree(from + L"\\" + name, to + L"\\" + name) && ok;
+        } else {
+            ok = ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return ok;
+}
+
 bool InstallKavrel(const std::wstring& folder) {
     const std::wstring exe = Widen(test::HostPath(KAVREL_EXE));
     if (!::CopyFileW(exe.c_str(), (folder + L"\\Kavrel.exe").c_str(), FALSE)) return false;

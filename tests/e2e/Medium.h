@@ -22,5 +22,7 @@ std::string ReadBytes(const std::wstring& path);
 bool WriteInfo(const std::wstring& folder, const std::vector<std::string>& lines);
 // Copies Kavrel.exe (and UNLHA32.dll when the build has it) into the folder.
 bool InstallKavrel(const std::wstring& folder);
+// Copies a folder tree (files and folders below `from`) into `to`.
+bool CopyTree(const std::wstring& from, const std::wstring& to);
 
 }  // namespace kavrel::e2e

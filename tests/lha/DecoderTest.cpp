@@ -7,21 +7,14 @@
 #include "lha/HuffmanTable.h"
 #include "lha/Stream.h"
 #include "LhaTestSupport.h"
+#include "StringSink.h"
 
 namespace kavrel::lha {
 namespace {
 
 using test::CorpusDir;
 using test::ReadWhole;
-
-class StringSink : public Sink {
-public:
-    bool Write(const std::uint8_t* data, std::size_t size) override {
-        text.append(reinterpret_cast<const char*>(data), size);
-        return true;
-    }
-    std::string text;
-};
+using test::StringSink;
 
 DecodeStatus DecodeString(Method m, const std::string& packed, std::uint64_t size, std::string& out) {
     MemorySource source(packed.data(), packed.size());
@@ -41,6 +34,26 @@ TEST(Crc16, MatchesTheArcCheckValue) {
     for (std::size_t cut = 0; cut < 20; ++cut) {
         EXPECT_EQ(UpdateCrc16(Crc16(data.data(), cut), data.data() + cut, data.size() - cut), whole);
     }
+}
+
+TEST(Crc16, EveryPathAgreesWithTheTables) {
+    // Sizes around the 16- and 64-byte steps of the folding path, at every alignment,
+    // from a nonzero CRC as when an entry arrives in pieces; and one long run.
+    std::string data(70000, '\0');
+    std::uint32_t x = 12345;
+    for (char& c : data) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 23);
+    }
+    for (std::size_t size = 0; size < 300; ++size) {
+        for (std::size_t at = 0; at < 16; at += 5) {
+            const std::uint16_t from = static_cast<std::uint16_t>(size * 2654435761u >> 7);
+            ASSERT_EQ(UpdateCrc16(from, data.data() + at, size), UpdateCrc16Sliced(from, data.data() + at, size))
+                << size << " at " << at;
+        }
+    }
+    EXPECT_EQ(UpdateCrc16(0x1234, data.data() + 3, data.size() - 3), UpdateCrc16Sliced(0x1234, data.data() + 3, data.size() - 3));
+    EXPECT_EQ(UpdateCrc16(0, std::string(4096, '\xFF').data(), 4096), UpdateCrc16Sliced(0, std::string(4096, '\xFF').data(), 4096));
 }
 
 TEST(HuffmanTable, DecodesCanonicalCodesOfEveryLength) {
@@ -63,6 +76,47 @@ TEST(HuffmanTable, DecodesCanonicalCodesOfEveryLength) {
         reader.Refill();
         EXPECT_EQ(table.Decode(reader), s);
     }
+}
+
+// Bits given as text ("0110 1..."), blanks ignored, padded with zeros.
+std::string Packed(const std::string& bits) {
+    std::string bytes(16, '\0');
+    std::size_t i = 0;
+    for (char b : bits) {
+        if (b == ' ') continue;
+        if (b == '1') bytes[i / 8] = static_cast<char>(bytes[i / 8] | (0x80 >> (i % 8)));
+        ++i;
+    }
+    return bytes;
+}
+
+TEST(HuffmanTable, HolesOfIncompleteCodesDecodeAsInvalidAtBothLevels) {
+    // 0 -> 0; 1000000000000 -> 2; 1000000000001 -> 3; every other code starting with 1 is a
+    // hole, in the primary table (11...) and in the second-level one (10000000001...).
+    const std::uint8_t lengths[4] = {1, 0, 13, 13};
+    HuffmanTable table(4, 8);
+    ASSERT_TRUE(table.Build(lengths, 4));
+    const struct {
+        const char* bits;
+        std::uint32_t symbol;
+    } cases[] = {{"0", 0}, {"10000000 00000", 2}, {"10000000 00001", 3}, {"10000000 001", HuffmanTable::kInvalid},
+                 {"10000000 1", HuffmanTable::kInvalid}, {"11", HuffmanTable::kInvalid},
+                 {"10000001", HuffmanTable::kInvalid}};
+    for (const auto& c : cases) {
+        const std::string bytes = Packed(c.bits);
+        MemorySource src(bytes.data(), bytes.size());
+        BitReader reader(src);
+        reader.Refill();
+        EXPECT_EQ(table.Decode(reader), c.symbol) << c.bits;
+    }
+    // The same table object rebuilt for a complete code leaves no stale link behind.
+    const std::uint8_t complete[4] = {1, 2, 3, 3};
+    ASSERT_TRUE(table.Build(complete, 4));
+    const std::string bytes = Packed("10000000 00000");
+    MemorySource src(bytes.data(), bytes.size());
+    BitReader reader(src);
+    reader.Refill();
+    EXPECT_EQ(table.Decode(reader), 1u);
 }
 
 TEST(HuffmanTable, RefusesOverSubscribedAndOverlongCodes) {

@@ -1,5 +1,7 @@
-// The portable code page 932 codec against Windows' own conversion: every single byte,
-// every lead byte with every second byte, and every BMP character the other way. Runs
+// The portable code page 932 table against Windows' own conversion: every single byte,
+// every lead byte with every second byte, and every BMP character the other way; then
+// the conversions the Windows builds actually use (the system's, platform/Text.h and
+// Widen/Narrow) against the portable ones on whole texts and on malformed input. Runs
 // as a Win32 program (under Wine on the build machines).
 #include <windows.h>
 
@@ -9,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Cp932Table.h"
 #include "platform/Text.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 namespace {
@@ -63,7 +67,7 @@ std::vector<unsigned char> LeadBytes() {
 
 void CompareDecode(const std::string& bytes, Differences& diff) {
     ++diff.compared;
-    const std::string ours = Cp932ToUtf8(bytes);
+    const std::string ours = Cp932ToUtf8ByTable(bytes);
     const std::string windows = WindowsDecode(bytes);
     if (ours != windows) {
         diff.Add(Hex(bytes) + "-> ours " + Hex(ours) + "/ Windows " + Hex(windows));
@@ -103,7 +107,7 @@ TEST(Cp932AgainstWindows, EncodesEveryBmpCharacterAlike) {
         ++diff.compared;
         const std::string utf8 = Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(cp)));
         std::string ours, windows;
-        const bool oursOk = Utf8ToCp932(utf8, ours);
+        const bool oursOk = Utf8ToCp932ByTable(utf8, ours);
         const bool windowsOk = WindowsEncode(static_cast<wchar_t>(cp), windows);
         if (windowsOk) ++encodable;
         char name[16];
@@ -118,6 +122,78 @@ TEST(Cp932AgainstWindows, EncodesEveryBmpCharacterAlike) {
     std::printf("encode: %d code points compared, %d with an exact form, %d differ\n",
                 diff.compared, encodable, diff.count);
     EXPECT_EQ(diff.count, 0);
+}
+
+// Code page 932 texts as they come from info.txt and archives, good and bad.
+std::vector<std::string> Cp932Samples() {
+    std::vector<std::string> samples = {
+        "", "A", "\x83\x7D\x83\x8B\x83\x94\x83\x46\x81\x5B\x83\x93",  // マルヴェーン
+        "C:\\MORVANE\\\x95\x5C\\", "\xB6\xC5 kana", "\x81", "A\x81", std::string("\x81\0B", 3),
+        "\x82\x20", "\x80\xA0\xFD\xFE\xFF", "\x87\x40\xED\x40\xFA\x40", "\xEF\x40",
+        std::string("a\0b", 3)};
+    std::string all;  // every byte, then every pair that starts with a lead byte
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    for (unsigned char lead : LeadBytes()) {
+        for (int trail = 0; trail < 256; trail += 7) {
+            all += static_cast<char>(lead);
+            all += static_cast<char>(trail);
+        }
+    }
+    samples.push_back(all);
+    return samples;
+}
+
+TEST(Cp932OfTheWindowsBuild, DecodesWholeTextsLikeTheTable) {
+    for (const std::string& bytes : Cp932Samples()) {
+        EXPECT_EQ(Hex(Cp932ToUtf8(bytes)), Hex(Cp932ToUtf8ByTable(bytes))) << Hex(bytes);
+    }
+}
+
+TEST(Cp932OfTheWindowsBuild, EncodesAndRefusesLikeTheTable) {
+    const std::vector<std::string> texts = {
+        "", "plain ASCII\r\n", "マルヴェーン更新", "C:\\ﾏﾙｳﾞｪｰﾝ\\表示", "①Ⅻ㈱≒∵",
+        std::string("nul\0inside", 11),
+        "\xF0\x9F\x98\x80",   // U+1F600: no code page 932 form
+        "é ü",                     // Latin letters without one
+        "\xC3",                   // truncated
+        "\xE3\x81",              // truncated three-byte form
+        "\xC0\xAF",              // overlong '/'
+        "\xE0\x80\xAF",         // overlong '/' in three bytes
+        "\xED\xA0\x80",         // an encoded surrogate
+        "\xF4\x90\x80\x80",    // past U+10FFFF
+        "\x80", "\xFF", "ok\xFEok"};
+    for (const std::string& text : texts) {
+        std::string system, table;
+        const bool systemOk = Utf8ToCp932(text, system);
+        const bool tableOk = Utf8ToCp932ByTable(text, table);
+        EXPECT_EQ(systemOk, tableOk) << Hex(text);
+        if (systemOk && tableOk) {
+            EXPECT_EQ(Hex(system), Hex(table)) << Hex(text);
+        }
+    }
+    // and back: every character the table can encode comes back unchanged
+    std::string bytes;
+    ASSERT_TRUE(Utf8ToCp932("①Ⅹ㈱≒∵ﾏﾙ表示", bytes));
+    EXPECT_EQ(Cp932ToUtf8(bytes), "①Ⅹ㈱≒∵ﾏﾙ表示");
+}
+
+TEST(WideTextOfTheWindowsBuild, WidenAndNarrowMatchThePortableConverter) {
+    const std::vector<std::string> texts = {
+        "", "E:\\MORVANE\\", "更新エラー", "\xF0\x9F\x98\x80 beyond the BMP",
+        std::string("nul\0inside", 11), std::string(70000, 'x') + "末尾"};
+    for (const std::string& text : texts) {
+        const std::wstring wide = Widen(text);
+        const std::u16string portable = Utf8ToUtf16(text);
+        EXPECT_EQ(std::u16string(wide.begin(), wide.end()), portable) << text.substr(0, 40);
+        EXPECT_EQ(Narrow(wide), text) << text.substr(0, 40);
+    }
+    // malformed UTF-8 and lone surrogates give U+FFFD, never a crash or a lost tail
+    const std::wstring bad = Widen("a\xC3" "b\xED\xA0\x80" "c");
+    EXPECT_EQ(bad.front(), L'a');
+    EXPECT_EQ(bad.back(), L'c');
+    EXPECT_NE(bad.find(L'\xFFFD'), std::wstring::npos);
+    EXPECT_EQ(Narrow(std::wstring{L'x', wchar_t(0xD800), L'y'}), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(Narrow(std::wstring{L'x', wchar_t(0xDC00)}), "x\xEF\xBF\xBD");
 }
 
 }  // namespace

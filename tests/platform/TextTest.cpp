@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+
 #include "platform/Text.h"
 #include "platform/TextReader.h"
 #include "support/TestPlatform.h"
@@ -60,6 +64,25 @@ TEST(Utf16, RoundTripsAllPlanes) {
     const std::string text = "a表ｱ😀";
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
     EXPECT_EQ(Utf8ToUtf16("😀").size(), 2u);
+}
+
+TEST(DecimalText, WritesWhatPrintfWrites) {
+    const long long values[] = {0, 1, -1, 9, 10, -10, 99, 100, 12345, -987654321, INT_MAX, INT_MIN,
+                                LLONG_MAX, LLONG_MIN, LLONG_MIN + 1};
+    for (long long v : values) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%lld", v);
+        EXPECT_EQ(DecimalText(v), expected);
+    }
+    const unsigned long long unsignedValues[] = {0, 7, 4294967295ULL, 18446744073709551615ULL};
+    for (unsigned long long v : unsignedValues) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%llu", v);
+        EXPECT_EQ(DecimalText(v), expected);
+    }
+    EXPECT_EQ(DecimalText(3) + " 枚目", "3 枚目");
+    EXPECT_EQ(DecimalText(static_cast<short>(-5)), "-5");
+    EXPECT_EQ(DecimalText(std::uint64_t{1} << 63), "9223372036854775808");
 }
 
 TEST(TextReader, ActsLikeTextModeOfTheCRuntime) {

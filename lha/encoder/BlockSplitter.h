@@ -1,0 +1,39 @@
+// Cuts the symbol stream into blocks. Symbols come in groups of at most eight segments
+// (65528 symbols, under the block's 16-bit count); a group is written as one block or
+// split in halves, recursively, wherever separate codes cost fewer bits than one.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "lha/encoder/BitWriter.h"
+#include "lha/encoder/BlockCoder.h"
+
+namespace kavrel::lha::encoder {
+
+class BlockSplitter {
+public:
+    static constexpr std::size_t kSegment = 8191;
+    static constexpr std::size_t kGroup = 8 * kSegment;
+
+    explicit BlockSplitter(const BlockCoder& coder) : coder_(coder) {}
+
+    // Writes every whole group at the front of `symbols` (everything, when `final`) and
+    // removes what it wrote.
+    void Flush(std::vector<Symbol>& symbols, bool final, BitWriter& out);
+
+private:
+    struct Segment {
+        std::size_t begin;
+        std::size_t count;
+        Histogram histogram;
+    };
+    void WriteGroup(const Symbol* symbols, std::size_t count, BitWriter& out);
+    // Cheapest cover of segments [a, b]; appends the first segment of each block to `starts`.
+    std::uint64_t Split(int a, int b, std::vector<int>& starts);
+
+    const BlockCoder& coder_;
+    std::vector<Segment> segments_;
+};
+
+}  // namespace kavrel::lha::encoder

@@ -1,0 +1,124 @@
+#include "lha/encoder/Encoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "lha/Crc16.h"
+#include "lha/encoder/BitWriter.h"
+#include "lha/encoder/BlockCoder.h"
+#include "lha/encoder/BlockSplitter.h"
+#include "lha/encoder/Parser.h"
+
+namespace kavrel::lha {
+
+const char* EncodeMethodId(EncodeMethod method) {
+    switch (method) {
+    case EncodeMethod::Lh0: return "-lh0-";
+    case EncodeMethod::Lh5: return "-lh5-";
+    case EncodeMethod::Lh6: return "-lh6-";
+    default: return "-lh7-";
+    }
+}
+
+namespace {
+
+using namespace encoder;
+
+constexpr std::size_t kChunk = std::size_t{1} << 20;  // a multiple of every window
+constexpr std::size_t kLookahead = 2 * kMaxMatch + 64;
+constexpr std::size_t kSlack = 16;                      // MatchLength reads a little past the data
+constexpr std::size_t kOutputRun = std::size_t{1} << 16;
+
+int WindowBits(EncodeMethod method) {
+    switch (method) {
+    case EncodeMethod::Lh5: return 13;
+    case EncodeMethod::Lh6: return 15;
+    default: return 16;
+    }
+}
+
+// Reads until `size` bytes are in or the source ends.
+std::size_t ReadFully(ByteSource& in, std::uint8_t* buffer, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const std::size_t n = in.Read(buffer + got, size - got);
+        if (n == 0) break;
+        got += n;
+    }
+    return got;
+}
+
+EncodeStatus Store(ByteSource& in, Sink& out, EncodeStats& stats) {
+    std::vector<std::uint8_t> buffer(kOutputRun);
+    for (;;) {
+        const std::size_t n = ReadFully(in, buffer.data(), buffer.size());
+        if (n == 0) return EncodeStatus::Ok;
+        stats.crc = UpdateCrc16(stats.crc, buffer.data(), n);
+        stats.inputSize += n;
+        if (!out.Write(buffer.data(), n)) return EncodeStatus::OutputFailed;
+        stats.outputSize += n;
+    }
+}
+
+bool Drain(BitWriter& bits, Sink& out, EncodeStats& stats) {
+    std::vector<std::uint8_t>& bytes = bits.Bytes();
+    if (bytes.empty()) return true;
+    if (!out.Write(bytes.data(), bytes.size())) return false;
+    stats.outputSize += bytes.size();
+    bits.Take();
+    return true;
+}
+
+}  // namespace
+
+EncodeStatus Encode(EncodeMethod method, int level, ByteSource& in, Sink& out, EncodeStats& stats) {
+    return encoder::EncodeWith(method, SettingsForLevel(level), in, out, stats);
+}
+
+EncodeStatus encoder::EncodeWith(EncodeMethod method, const LevelSettings& settings, ByteSource& in, Sink& out,
+                                 EncodeStats& stats) {
+    stats = EncodeStats{};
+    if (method == EncodeMethod::Lh0) return Store(in, out, stats);
+
+    const int windowBits = WindowBits(method);
+    const std::size_t window = std::size_t{1} << windowBits;
+    const BlockCoder coder(windowBits + 1);
+    std::unique_ptr<Parser> parser =
+        settings.optimal ? MakeOptimalParser(windowBits, coder, settings) : MakeLazyParser(windowBits, settings);
+    BlockSplitter splitter(coder);
+    BitWriter bits;
+    std::vector<Symbol> symbols;
+
+    // History (one window) in front, a chunk of fresh bytes, and look-ahead behind.
+    const std::size_t capacity = window + kChunk + kLookahead;
+    std::vector<std::uint8_t> buffer(capacity + kSlack, 0);
+    std::size_t filled = 0;
+    std::size_t pos = 0;
+    bool eof = false;
+    for (;;) {
+        if (!eof) {
+            const std::size_t n = ReadFully(in, buffer.data() + filled, capacity - filled);
+            stats.crc = UpdateCrc16(stats.crc, buffer.data() + filled, n);
+            stats.inputSize += n;
+            filled += n;
+            eof = filled < capacity;
+        }
+        const std::size_t end = eof ? filled : filled - kLookahead;
+        if (pos < end) pos = parser->Parse(buffer.data(), pos, end, filled, symbols);
+        splitter.Flush(symbols, eof, bits);
+        if (!Drain(bits, out, stats)) return EncodeStatus::OutputFailed;
+        if (eof) break;
+        // Keep at least one window of history before `pos`; move by whole windows.
+        const std::size_t shift = (pos - window) / window * window;
+        std::memmove(buffer.data(), buffer.data() + shift, filled - shift);
+        filled -= shift;
+        pos -= shift;
+        parser->Rebase(shift);
+    }
+    bits.AlignToByte();
+    return Drain(bits, out, stats) ? EncodeStatus::Ok : EncodeStatus::OutputFailed;
+}
+
+}  // namespace kavrel::lha

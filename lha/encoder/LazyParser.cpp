@@ -1,0 +1,247 @@
+// Levels 1 to 8: hash chains over 3-byte prefixes and lazy matching (a match is taken
+// only if the next position does not start a longer one).
+#include <algorithm>
+
+#include "lha/encoder/HuffmanBuilder.h"
+#include "lha/encoder/Parser.h"
+
+namespace kavrel::lha::encoder {
+
+namespace {
+
+constexpr int kHashBits = 16;
+constexpr int kHash3Bits = 14;
+// Bits a deferred match must save beyond the current one, per byte deferred: waiting
+// costs a literal, and the prices are only estimates.
+constexpr int kDeferBias = 4;
+
+struct Found {
+    int length = 0;
+    std::uint32_t distance = 0;
+};
+
+constexpr std::uint32_t kPriceUpdate = 8192;  // symbols between updates of the prices
+constexpr std::uint32_t kMissesBeforeSkipping = 256;
+// After n misses, one position in 1, 2, 4 ... 8 is searched.
+inline std::uint32_t SkipMask(std::uint32_t misses) {
+    const std::uint32_t step = (misses - kMissesBeforeSkipping) >> 9;
+    return (1u << (step < 3 ? step : 3)) - 1;
+}
+
+class LazyParser : public Parser {
+public:
+    LazyParser(int windowBits, const LevelSettings& s)
+        : settings_(s),
+          mask_((1u << windowBits) - 1),
+          maxDistance_(static_cast<std::int32_t>((1u << windowBits) - 1)),
+          head_(std::size_t{1} << kHashBits, -1),
+          head3_(std::size_t{1} << kHash3Bits, -1),
+          prev_(std::size_t{1} << windowBits, -1) {
+        for (int i = 0; i < kNC; ++i) symbolPrice_[i] = i < 256 ? 8 : 6 + (i - 256) / 32;
+        for (int i = 0; i < kMaxNP; ++i) positionPrice_[i] = 4 + (i > 1 ? i - 1 : 0);
+    }
+
+    std::size_t Parse(const std::uint8_t* buffer, std::size_t pos, std::size_t end, std::size_t avail,
+                      std::vector<Symbol>& out) override;
+    void Rebase(std::size_t shift) override {
+        ShiftPositions(head_, shift);
+        ShiftPositions(head3_, shift);
+        ShiftPositions(prev_, shift);
+    }
+
+private:
+    void Insert(const std::uint8_t* buffer, std::size_t p) {
+        std::int32_t& head = head_[Hash4(buffer + p)];
+        prev_[p & mask_] = head;
+        head = static_cast<std::int32_t>(p);
+        head3_[Hash3(buffer + p, kHash3Bits)] = static_cast<std::int32_t>(p);
+    }
+    static std::uint32_t Hash4(const std::uint8_t* p) {
+        std::uint32_t v;
+        __builtin_memcpy(&v, p, 4);
+        return (v * 0x9E3779B1u) >> (32 - kHashBits);
+    }
+    // Inserts `p` and returns the match there that saves the most, looking at no more
+    // than `chain` earlier positions.
+    Found Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain);
+    // Bits a match saves over literals for its bytes, at the current prices.
+    int Savings(const std::uint8_t* at, const Found& m) const {
+        if (m.length < kMinMatch) return 0;  // no match at all
+        int literals = 0;
+        for (int i = 0; i < m.length; ++i) literals += symbolPrice_[at[i]];
+        return literals - symbolPrice_[253 + m.length] - positionPrice_[PositionCode(m.distance - 1)];
+    }
+    void Emit(std::vector<Symbol>& out, const Symbol& s) {
+        out.push_back(s);
+        recent_.Add(s);
+        if (++sinceUpdate_ == kPriceUpdate) UpdatePrices();
+    }
+    // Prices from the code lengths the latest symbols would get.
+    void UpdatePrices();
+
+    LevelSettings settings_;
+    std::uint32_t mask_;
+    std::int32_t maxDistance_;
+    std::vector<std::int32_t> head_;   // chains of positions by their first 4 bytes
+    std::vector<std::int32_t> head3_;  // the latest position of each 3-byte prefix
+    std::vector<std::int32_t> prev_;
+    int symbolPrice_[kNC];
+    int positionPrice_[kMaxNP];
+    Histogram recent_;
+    std::uint32_t sinceUpdate_ = 0;
+    std::uint32_t misses_ = 0;  // literals since the last match
+};
+
+void LazyParser::UpdatePrices() {
+    auto fill = [](const std::uint32_t* freq, int count, int* price, bool positions) {
+        std::uint8_t lengths[kNC];
+        BuildCodeLengths(freq, count, kMaxCodeBits, lengths);
+        int longest = 1;
+        for (int i = 0; i < count; ++i) longest = std::max<int>(longest, lengths[i]);
+        for (int i = 0; i < count; ++i) {
+            price[i] = (lengths[i] ? lengths[i] : longest + 1) + (positions && i > 1 ? i - 1 : 0);
+        }
+    };
+    fill(recent_.c, kNC, symbolPrice_, false);
+    fill(recent_.p, kMaxNP, positionPrice_, true);
+    recent_ = Histogram{};
+    sinceUpdate_ = 0;
+}
+
+Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain) {
+    Found best;
+    if (avail - p < 4) return best;  // Insert reads 4 bytes; the caller's slack covers it
+    const int maxLength = static_cast<int>(std::min<std::size_t>(avail - p, kMaxMatch));
+    const std::int32_t here = static_cast<std::int32_t>(p);
+    const std::int32_t limit = here - maxDistance_;
+    const std::uint8_t* const s = buffer + p;
+    // 3-byte matches only from the latest position with those bytes: further back they
+    // rarely save anything.
+    int bestSavings = 0;
+    std::int32_t& head3 = head3_[Hash3(s, kHash3Bits)];
+    const std::int32_t latest = head3;
+    head3 = here;
+    if (latest >= 0 && latest >= limit) {
+        const std::uint8_t* const c = buffer + latest;
+        if (c[0] == s[0] && c[1] == s[1] && c[2] == s[2]) {
+            const Found m{MatchLength(c, s, maxLength), static_cast<std::uint32_t>(here - latest)};
+            const int savings = Savings(s, m);
+            if (savings > 0) {
+                best = m;
+                bestSavings = savings;
+            }
+        }
+    }
+    std::int32_t& head = head_[Hash4(s)];
+    std::int32_t candidate = head;
+    prev_[p & mask_] = candidate;
+    head = here;
+    int bestLength = best.length > kMinMatch ? best.length : kMinMatch;
+    const int nice = std::min(settings_.nice, maxLength);
+    if (best.length >= nice) return best;
+    // Literal prices of the bytes ahead, summed as far as any match reached.
+    int literalSum[kMaxMatch + 1];
+    literalSum[0] = 0;
+    int summed = 0;
+    const std::int32_t* const prev = prev_.data();
+    const std::uint32_t mask = mask_;
+    std::uint32_t first4;
+    __builtin_memcpy(&first4, s, 4);
+    while (candidate >= 0 && candidate >= limit && chain-- > 0) {
+        const std::uint8_t* const c = buffer + candidate;
+        std::uint32_t c4;
+        __builtin_memcpy(&c4, c, 4);
+        if (c[bestLength] == s[bestLength] && c4 == first4) {
+            const int length = MatchLength(c, s, maxLength);
+            if (length > bestLength) {
+                bestLength = length;
+                for (; summed < length; ++summed) literalSum[summed + 1] = literalSum[summed] + symbolPrice_[s[summed]];
+                const auto distance = static_cast<std::uint32_t>(here - candidate);
+                // Further back costs more bits: a longer match must save more than that.
+                const int savings = literalSum[length] - symbolPrice_[253 + length] -
+                                    positionPrice_[PositionCode(distance - 1)];
+                if (savings > bestSavings) {
+                    bestSavings = savings;
+                    best.length = length;
+                    best.distance = distance;
+                }
+                if (length >= nice) break;
+            }
+        }
+        candidate = prev[static_cast<std::uint32_t>(candidate) & mask];
+    }
+    return best;
+}
+
+std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::size_t end, std::size_t avail,
+                              std::vector<Symbol>& out) {
+    std::size_t p = pos;
+    Found current;
+    bool haveCurrent = false;
+    auto takeMatch = [&](const Found& m, std::size_t insertFrom) {
+        Emit(out, Match(m.length, m.distance));
+        const std::size_t stop = std::min(p + static_cast<std::size_t>(m.length), avail - 3);
+        for (std::size_t q = insertFrom; q < stop; ++q) Insert(buffer, q);
+        p += static_cast<std::size_t>(m.length);
+    };
+    while (p < end) {
+        if (!haveCurrent) {
+            // Where nothing has matched for a while (packed or random data), look at
+            // fewer and fewer positions: the bytes go out as literals all the same.
+            if (misses_ > kMissesBeforeSkipping && (misses_ & SkipMask(misses_)) != 0) {
+                ++misses_;
+                Emit(out, Literal(buffer[p]));
+                ++p;
+                continue;
+            }
+            current = Find(buffer, p, avail, settings_.chain);
+        }
+        haveCurrent = false;
+        if (current.length < kMinMatch) {
+            ++misses_;
+            Emit(out, Literal(buffer[p]));
+            ++p;
+            continue;
+        }
+        misses_ = 0;
+        if (settings_.lazy && current.length < settings_.lazyLimit && p + 1 < end) {
+            // The look-ahead only has to beat a match in hand: a shorter search.
+            const int chain = settings_.chain >> 2;
+            const Found next = Find(buffer, p + 1, avail, chain);
+            const int savings = Savings(buffer + p, current);
+            if (Savings(buffer + p + 1, next) > savings + kDeferBias) {
+                Emit(out, Literal(buffer[p]));
+                ++p;
+                current = next;
+                haveCurrent = true;
+                continue;
+            }
+            if (settings_.lazy2 && p + 2 < end) {
+                // And two bytes on: two literals may still buy a better match.
+                const Found after = Find(buffer, p + 2, avail, chain);
+                if (Savings(buffer + p + 2, after) > savings + 2 * kDeferBias) {
+                    Emit(out, Literal(buffer[p]));
+                    Emit(out, Literal(buffer[p + 1]));
+                    p += 2;
+                    current = after;
+                    haveCurrent = true;
+                    continue;
+                }
+                takeMatch(current, p + 3);
+                continue;
+            }
+            takeMatch(current, p + 2);
+            continue;
+        }
+        takeMatch(current, p + 1);
+    }
+    return p;
+}
+
+}  // namespace
+
+std::unique_ptr<Parser> MakeLazyParser(int windowBits, const LevelSettings& settings) {
+    return std::make_unique<LazyParser>(windowBits, settings);
+}
+
+}  // namespace kavrel::lha::encoder

@@ -1,0 +1,380 @@
+#include "pack/MediumBuilder.h"
+
+#include <array>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "artwork/BitmapFile.h"
+#include "checks/VersionCheck.h"
+#include "pack/ArchiveBuild.h"
+#include "pack/DiskPlan.h"
+#include "pack/Files.h"
+#include "pack/FolderPlatform.h"
+#include "pack/InfoWriter.h"
+#include "pack/Manifest.h"
+#include "platform/Text.h"
+
+namespace kavrel::pack {
+namespace {
+
+std::string BaseName(const std::string& path) { return Utf8Of(PathOf(path).filename()); }
+
+std::string Digits(std::uint64_t n) {
+    std::string text = std::to_string(n);
+    for (int i = static_cast<int>(text.size()) - 3; i > 0; i -= 3) text.insert(static_cast<std::size_t>(i), ",");
+    return text;
+}
+
+class Builder {
+public:
+    Builder(const BuildOptions& options, Diagnostics& diags) : options_(options), diags_(diags) {}
+
+    bool Run(BuildResult& result) {
+        if (!ReadManifest(options_.manifest, m_, diags_)) return false;
+        FindMediaType(m_.media.text, type_);
+        if (!temp_.Ok()) return Fail(0, "cannot make a temporary folder");
+        bool ok = OutputIsFree();
+        ok = FindDist() && ok;
+        ok = Artwork() && ok;
+        ok = CheckFixed() && ok;
+        ok = Items() && ok;
+        if (!ok || !MeasureWholeArchives() || !Plan() || !BuildParts()) return false;
+        if (!Write()) return false;
+        Summarise(result);
+        return true;
+    }
+
+private:
+    bool Fail(int line, const std::string& message) {
+        diags_.Error(m_.path.empty() ? options_.manifest : m_.path, line, message);
+        return false;
+    }
+
+    bool OutputIsFree() {
+        std::vector<FolderEntry> entries;
+        if (IsFile(options_.out)) return Fail(0, "the output " + options_.out + " is a file");
+        if (!IsFolder(options_.out) || !ListFolder(options_.out, entries) || entries.empty()) return true;
+        if (options_.force) return true;
+        return Fail(0, "the output " + options_.out + " is not empty (--force replaces what it holds)");
+    }
+
+    bool FindDist() {
+        for (const std::string& root : options_.distRoots) {
+            const std::string folder = JoinPath(root, m_.dist.text);
+            if (IsFile(JoinPath(folder, "Kavrel.exe")) && IsFile(JoinPath(folder, "UNLHA32.dll"))) {
+                fixed_.push_back(Fixed("Kavrel.exe", JoinPath(folder, "Kavrel.exe")));
+                fixed_.push_back(Fixed("UNLHA32.dll", JoinPath(folder, "UNLHA32.dll")));
+                return true;
+            }
+        }
+        std::string tried;
+        for (const std::string& root : options_.distRoots) tried += " " + JoinPath(root, m_.dist.text);
+        return Fail(m_.dist.line, "no Kavrel.exe and UNLHA32.dll for dist \"" + m_.dist.text + "\" (looked in" + tried +
+                                      "; scripts/build " + m_.dist.text + " makes them, --dist-root names another)");
+    }
+
+    FixedFile Fixed(const std::string& name, const std::string& source) {
+        std::uint64_t size = 0;
+        FileSize(source, size);
+        return FixedFile{name, source, size};
+    }
+
+    bool Artwork() {
+        static const char* const kKeys[] = {"view", "intro", "destination", "confirm"};
+        bool ok = true;
+        std::map<std::string, std::string> sourceOfName;
+        for (int i = 0; i < 4; ++i) {
+            const Located& art = m_.artwork[i];
+            if (art.text.empty()) continue;
+            FolderPlatform platform;
+            LoadedBitmap bitmap;
+            if (!IsFile(art.text)) {
+                ok = Fail(art.line, std::string("artwork ") + kKeys[i] + ": " + art.text + " is not a file");
+                continue;
+            }
+            if (LoadBitmapFile(platform, art.text, bitmap) != 1) {
+                ok = Fail(art.line, std::string("artwork ") + kKeys[i] + ": " + art.text +
+                                        " is a bitmap Kavrel refuses to draw");
+                continue;
+            }
+            artworkNames_[i] = BaseName(art.text);
+            const auto [it, inserted] = sourceOfName.emplace(AsciiUpper(artworkNames_[i]), art.text);
+            if (inserted) {
+                fixed_.push_back(Fixed(artworkNames_[i], art.text));
+            } else if (it->second != art.text) {
+                ok = Fail(art.line, "artwork " + art.text + " has the name of another picture, " + it->second);
+            }
+        }
+        return ok;
+    }
+
+    bool CheckFixed() {
+        bool ok = true;
+        if (!IsAcceptedVersion(m_.targetVersion.text)) {
+            ok = Fail(m_.targetVersion.line, "target-version \"" + m_.targetVersion.text +
+                                                 "\" can match no installation: Kavrel accepts V6.1, V6.2 and V8");
+        }
+        std::string fixedLines;
+        return RenderFixedLines(m_, artworkNames_, fixedLines, diags_) && ok;
+    }
+
+    // The files an archive's sources stand for: files themselves, and the files directly
+    // in a folder. Kavrel extracts without folders, so a folder within is refused.
+    bool Expand(const std::vector<Located>& sources, std::vector<PackEntry>& entries) {
+        bool ok = true;
+        std::map<std::string, std::string> stored;  // upper-case name -> source
+        auto add = [&](const std::string& path, int line) {
+            const std::string name = BaseName(path);
+            std::string bytes;
+            if (!Utf8ToCp932(name, bytes)) {
+                ok = Fail(line, "\"" + name + "\" cannot be stored: code page 932 cannot express its name");
+                return;
+            }
+            const auto [it, inserted] = stored.emplace(AsciiUpper(name), path);
+            if (!inserted) {
+                ok = Fail(line, path + " and " + it->second + " would be extracted to the same name " + name);
+                return;
+            }
+            entries.push_back(PackEntry{path, name, 0});
+        };
+        for (const Located& source : sources) {
+            if (IsFile(source.text)) {
+                add(source.text, source.line);
+                continue;
+            }
+            std::vector<FolderEntry> children;
+            if (!IsFolder(source.text) || !ListFolder(source.text, children)) {
+                ok = Fail(source.line, source.text + " is neither a file nor a folder");
+                continue;
+            }
+            for (const FolderEntry& child : children) {
+                const std::string path = JoinPath(source.text, child.name);
+                if (child.isFolder) {
+                    ok = Fail(source.line, path + " is a folder: Kavrel extracts an archive without its folders; "
+                                                  "give it an item of its own");
+                } else {
+                    add(path, source.line);
+                }
+            }
+        }
+        return ok;
+    }
+
+    bool Items() {
+        bool ok = true;
+        for (std::size_t i = 0; i < m_.items.size(); ++i) {
+            const ManifestItem& mi = m_.items[i];
+            PackItem item;
+            item.kind = mi.kind;
+            item.manifestLine = mi.line;
+            item.manifestIndex = static_cast<int>(i);
+            bool itemOk = FolderField(mi.folder.line ? mi.folder : Located{"", mi.line}, m_.path, item.folder, diags_);
+            if (mi.kind == ItemKind::File) {
+                const Located& source = mi.sources[0];
+                if (!FileSize(source.text, item.size)) {
+                    ok = Fail(source.line, source.text + " is not a file");
+                    continue;
+                }
+                item.source = source.text;
+                const Located name = mi.name.line ? mi.name : Located{BaseName(source.text), source.line};
+                itemOk = NameField(name, m_.path, item.name, diags_) && itemOk;
+            } else if (mi.kind == ItemKind::Archive) {
+                if (AsciiUpper(mi.name.text).ends_with(".LZH")) {
+                    ok = Fail(mi.name.line, "archive \"" + mi.name.text + "\": give the name without .lzh");
+                    continue;
+                }
+                itemOk = NameField(mi.name, m_.path, item.name, diags_) && itemOk;
+                itemOk = Expand(mi.sources, item.entries) && itemOk;
+                if (itemOk && item.entries.empty()) itemOk = Fail(mi.line, "archive " + item.name + " holds no file");
+            } else {
+                item.name = "START";
+                itemOk = Systems(mi, item) && itemOk;
+            }
+            ok = itemOk && ok;
+            items_.push_back(std::move(item));
+        }
+        return ok;
+    }
+
+    // Every named system needs its archive: the update run extracts START<n> for the
+    // installed system n, and a missing one fails the run halfway.
+    bool Systems(const ManifestItem& mi, PackItem& item) {
+        bool ok = true;
+        for (int s = 1; s <= 15; ++s) {
+            const bool named = !m_.systems[s - 1].text.empty();
+            const auto it = mi.systems.find(s);
+            if (named && it == mi.systems.end()) {
+                ok = Fail(mi.line, "start: system " + std::to_string(s) + " (" + m_.systems[s - 1].text +
+                                       ") has a name but no sources; Kavrel would look for START" +
+                                       std::to_string(s) + ".lzh");
+            } else if (!named && it != mi.systems.end()) {
+                ok = Fail(it->second.empty() ? mi.line : it->second[0].line,
+                          "start: system " + std::to_string(s) + " has no name in systems, so it is never installed");
+            } else if (named) {
+                ok = Expand(it->second, item.systems[s]) && ok;
+                if (item.systems[s].empty()) ok = Fail(mi.line, "start: system " + std::to_string(s) + " holds no file");
+            }
+        }
+        return ok;
+    }
+
+    ArchiveOptions OptionsOf(int manifestIndex) const {
+        const ManifestItem& mi = m_.items[static_cast<std::size_t>(manifestIndex)];
+        return ArchiveOptions{mi.method, mi.level, mi.headerLevel};
+    }
+
+    static std::string Key(int manifestIndex, const std::vector<PackEntry>& entries) {
+        std::string key = std::to_string(manifestIndex);
+        for (const PackEntry& e : entries) key += "|" + e.stored;
+        return key;
+    }
+
+    // Builds each archive whole once: its entries' real costs drive the plan, and an
+    // archive that needs no split is used as it is.
+    bool MeasureWholeArchive(const PackItem& item, std::vector<PackEntry>& entries) {
+        const std::string path = JoinPath(temp_.Path(), "whole" + std::to_string(wholeCount_++) + ".lzh");
+        std::string error;
+        if (!BuildArchive(path, entries, OptionsOf(item.manifestIndex), error) ||
+            !MeasureEntries(path, entries, error)) {
+            return Fail(item.manifestLine, error);
+        }
+        built_[Key(item.manifestIndex, entries)] = path;
+        return true;
+    }
+
+    bool MeasureWholeArchives() {
+        for (PackItem& item : items_) {
+            if (item.kind == ItemKind::Archive && !MeasureWholeArchive(item, item.entries)) return false;
+            for (auto& [system, entries] : item.systems) {
+                if (!MeasureWholeArchive(item, entries)) return false;
+            }
+        }
+        return true;
+    }
+
+    bool Plan() {
+        std::string fixedLines;
+        RenderFixedLines(m_, artworkNames_, fixedLines, diags_);
+        std::uint64_t guess = fixedLines.size();
+        for (const PackItem& item : items_) guess += item.name.size() + item.folder.size() + 16;
+        for (int round = 0; round < 8; ++round) {
+            std::vector<FixedFile> fixed = fixed_;
+            fixed.push_back(FixedFile{"info.txt", {}, guess});
+            if (!PlanDisks(type_, fixed, items_, m_.path, plan_, diags_)) return false;
+            if (!RenderInfoFile(m_, artworkNames_, plan_.lines, info_, diags_)) return false;
+            if (info_.size() <= guess) return true;
+            guess = info_.size() + 256;  // more items after splitting: plan again
+        }
+        return Fail(0, "the disk plan does not settle");
+    }
+
+    bool BuildParts() {
+        for (PlannedDisk& disk : plan_.disks) {
+            for (PlacedFile& f : disk.files) {
+                if (!f.isArchive) continue;
+                const std::string key = Key(f.manifestIndex, f.entries);
+                if (!built_.count(key)) {
+                    const std::string path = JoinPath(temp_.Path(), "part" + std::to_string(partCount_++) + ".lzh");
+                    std::string error;
+                    if (!BuildArchive(path, f.entries, OptionsOf(f.manifestIndex), error)) {
+                        return Fail(m_.items[static_cast<std::size_t>(f.manifestIndex)].line, error);
+                    }
+                    built_[key] = path;
+                }
+                f.source = built_[key];
+                std::uint64_t size = 0;
+                FileSize(f.source, size);
+                if (size != f.size) {
+                    return Fail(m_.items[static_cast<std::size_t>(f.manifestIndex)].line,
+                                f.path + " came out at " + std::to_string(size) + " bytes, not the " +
+                                    std::to_string(f.size) + " planned");
+                }
+            }
+        }
+        return true;
+    }
+
+    std::string DiskFolder(std::size_t index) const {
+        return type_.IsFloppy() ? JoinPath(options_.out, "disk" + std::to_string(index + 1)) : options_.out;
+    }
+
+    // Empties the output: it held nothing, or --force gave it up.
+    void ClearOutput() {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(PathOf(options_.out), ec)) {
+            std::filesystem::remove_all(entry.path(), ec);
+        }
+    }
+
+    bool Write() {
+        if (IsFolder(options_.out)) ClearOutput();
+        for (std::size_t d = 0; d < plan_.disks.size(); ++d) {
+            const std::string folder = DiskFolder(d);
+            for (const PlacedFile& f : plan_.disks[d].files) {
+                const std::string target = JoinPath(folder, f.path);
+                const bool ok = MakeFolders(Utf8Of(PathOf(target).parent_path())) &&
+                                (f.path == "info.txt" ? WriteWholeFile(target, info_) : CopyOneFile(f.source, target));
+                if (!ok) {
+                    // Half a medium is worse than none: a disk set that looks whole but is not.
+                    ClearOutput();
+                    return Fail(0, "cannot write " + target + "; the output is left empty");
+                }
+            }
+        }
+        return true;
+    }
+
+    void Summarise(BuildResult& result) {
+        result.media = type_.name;
+        result.floppy = type_.IsFloppy();
+        for (std::size_t d = 0; d < plan_.disks.size(); ++d) {
+            // What was really written: info.txt was planned with room to spare.
+            DiskUsage usage(type_);
+            for (const PlacedFile& f : plan_.disks[d].files) {
+                std::uint64_t size = info_.size();
+                if (f.path != "info.txt") FileSize(f.source, size);
+                usage.Add(f.path, size);
+            }
+            result.disks.push_back(DiskSummary{static_cast<int>(d) + 1, DiskFolder(d), plan_.disks[d].itemNames,
+                                               usage.UsedBytes(), usage.FreeBytes()});
+        }
+    }
+
+    const BuildOptions& options_;
+    Diagnostics& diags_;
+    Manifest m_;
+    MediaType type_;
+    TemporaryFolder temp_;
+    std::vector<FixedFile> fixed_;
+    std::array<std::string, 4> artworkNames_;
+    std::vector<PackItem> items_;
+    std::map<std::string, std::string> built_;  // Key -> archive in the temporary folder
+    int wholeCount_ = 0;
+    int partCount_ = 0;
+    DiskPlan plan_;
+    std::string info_;
+};
+
+}  // namespace
+
+bool BuildMedium(const BuildOptions& options, BuildResult& result, Diagnostics& diags) {
+    result = BuildResult{};
+    Builder builder(options, diags);
+    return builder.Run(result);
+}
+
+std::string FormatTable(const BuildResult& result) {
+    std::string text = "disk  items  bytes used     bytes free  item names\n";
+    for (const DiskSummary& d : result.disks) {
+        std::string names;
+        for (const std::string& n : d.items) names += (names.empty() ? "" : ", ") + n;
+        char line[96];
+        std::snprintf(line, sizeof line, "%4d  %5zu  %10s  %13s  ", d.number, d.items.size(), Digits(d.used).c_str(),
+                      result.floppy ? Digits(d.free).c_str() : "-");
+        text += line + names + "\n";
+    }
+    return text;
+}
+
+}  // namespace kavrel::pack

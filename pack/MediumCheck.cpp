@@ -1,0 +1,297 @@
+#include "pack/MediumCheck.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "artwork/BitmapFile.h"
+#include "checks/VersionCheck.h"
+#include "description/InfoFile.h"
+#include "lha/Extractor.h"
+#include "pack/DiskSpace.h"
+#include "pack/Files.h"
+#include "pack/FolderPlatform.h"
+#include "pack/MediumFiles.h"
+#include "pack/MediumNames.h"
+#include "pack/MediumSet.h"
+#include "platform/Text.h"
+
+namespace kavrel::pack {
+namespace {
+
+struct Recorder : InfoReadObserver {
+    std::vector<int> itemLines;
+    std::vector<std::string> itemBytes;
+    std::vector<InfoReadEvent> events;
+    void OnItemLine(int, int line, std::string_view bytes) override {
+        itemLines.push_back(line);
+        itemBytes.emplace_back(bytes);
+    }
+    void OnFinding(const InfoReadEvent& e) override { events.push_back(e); }
+};
+
+class Checker {
+public:
+    Checker(const MediumSet& set, Diagnostics& diags) : set_(set), diags_(diags) {
+        info_ = JoinPath(set.disks[0].folder, "info.txt");
+    }
+
+    bool Read() {
+        // The reader appends "info.txt" to the folder, as the wizard does.
+        std::string folder = set_.disks[0].folder;
+        if (folder.back() != '/') folder += '/';
+        FolderPlatform platform;
+        if (ReadInfoFile(platform, folder, desc_, &rec_) != 1) {
+            diags_.Error(info_, 0, "cannot be read");
+            return false;
+        }
+        return true;
+    }
+
+    void ReaderFindings() {
+        for (const InfoReadEvent& e : rec_.events) {
+            switch (e.finding) {
+            case InfoFinding::NotCp932:
+                Fail(e.line, "byte " + std::to_string(e.offset + 1) + " is not code page 932; Kavrel would show garbage");
+                break;
+            case InfoFinding::Utf8Text:
+                Fail(e.line, "saved as UTF-8; Kavrel reads code page 932 and would show garbage");
+                break;
+            case InfoFinding::NulByte:
+                Fail(e.line, "a NUL byte ends the line's text at byte " + std::to_string(e.offset + 1));
+                break;
+            case InfoFinding::LineCut:
+                Fail(e.line, "longer than the " + std::to_string(e.offset) + " bytes Kavrel reads of a line");
+                break;
+            case InfoFinding::ShortFile:
+                Fail(e.line, "the file ends after " + std::to_string(e.line) + " lines; info.txt has 41 fixed lines");
+                break;
+            case InfoFinding::EmptyItemLine:
+                Fail(e.line, "an empty item line installs the item above it once more");
+                break;
+            case InfoFinding::TrailingEmptyLine:
+                Fail(e.line, "an empty last line installs the last item once more; remove the final empty line");
+                break;
+            case InfoFinding::ItemBeyondTable:
+                Fail(e.line, "more than 100 items: Kavrel reads the first 100 and never installs this or later lines");
+                break;
+            }
+        }
+    }
+
+    void FixedLines() {
+        if (!IsAcceptedVersion(desc_.m_strTargetVersion)) {
+            Fail(17, "target version \"" + desc_.m_strTargetVersion +
+                         "\" can match no installation: Kavrel accepts V6.1, V6.2 and V8");
+        }
+        const std::string& settings = desc_.m_strSettingsFile;
+        if (settings != "NULL" && AsciiUpperEquals(settings, "NULL")) {
+            Warn(19, "settings file \"" + settings + "\" is a file name; only NULL in capitals asks Kavrel to probe");
+        } else if (settings.empty() || settings.find_first_of("\\/:*?\"<>|") != std::string::npos) {
+            Warn(19, "settings file \"" + settings + "\" can match no file");
+        }
+        const std::string* art[] = {&desc_.m_strViewArtwork, &desc_.m_strIntroArtwork, &desc_.m_strDestArtwork,
+                                    &desc_.m_strConfirmArtwork};
+        for (int i = 0; i < 4; ++i) {
+            if (art[i]->empty()) continue;
+            const std::string found = set_.disks[0].Find(*art[i]);
+            if (found.empty()) {
+                Warn(21 + i, "artwork " + *art[i] + " is not on disk 1; its frame stays empty");
+                continue;
+            }
+            FolderPlatform platform;
+            LoadedBitmap bitmap;
+            if (LoadBitmapFile(platform, JoinPath(set_.disks[0].folder, found), bitmap) != 1) {
+                Warn(21 + i, "artwork " + *art[i] + " is a bitmap Kavrel refuses to draw; its frame stays empty");
+            }
+        }
+    }
+
+    void Items() {
+        const int count = desc_.m_nItemCount;
+        const int disks = static_cast<int>(set_.disks.size());
+        int highest = 1;
+        for (int i = 0; i < count; ++i) {
+            const int line = rec_.itemLines[i];
+            const int disk = desc_.m_nItemDisk[i];
+            ItemFields(i, line);
+            if (desc_.m_nItemKind[i] != 0 && desc_.m_nItemKind[i] != 1) {
+                Warn(line, "kind " + std::to_string(desc_.m_nItemKind[i]) +
+                               " is neither 1 (archive) nor 0 (file); Kavrel copies it as a plain file");
+            }
+            if (disk < 1) {
+                Fail(line, "disk " + std::to_string(disk) + ": Kavrel would ask for a disk the set cannot have");
+                continue;
+            }
+            if (disk == 1 && highest > 1) {
+                Fail(line, "a disk-1 item after an item of disk " + std::to_string(highest) +
+                               ": Kavrel never asks for disk 1 again, so it is read from the wrong disk");
+            }
+            highest = std::max(highest, disk);
+            const MediumDisk* holder = nullptr;
+            if (disk <= disks) {
+                holder = &set_.disks[disk - 1];
+            } else if (!set_.isDiskSet && disks == 1) {
+                // One folder: on a removable drive Kavrel asks for the disk, and finds it there.
+                holder = &set_.disks[0];
+                if (disk > 1 && !warnedFolderDisks_) {
+                    Warn(line, "disk " + std::to_string(disk) + " on a one-folder medium: from a removable drive "
+                                                               "Kavrel asks for each disk number in turn");
+                    warnedFolderDisks_ = true;
+                }
+            } else {
+                Fail(line, "Kavrel would ask for disk " + std::to_string(disk) + ", which the set of " +
+                               std::to_string(disks) + " does not have");
+                continue;
+            }
+            ItemFiles(i, line, disk, *holder);
+        }
+    }
+
+    void Disks(const MediaType& type) {
+        std::vector<std::vector<std::string>> files;
+        for (std::size_t d = 0; d < set_.disks.size(); ++d) {
+            files.push_back(set_.disks[d].files);
+            if (!type.IsFloppy()) continue;
+            DiskUsage usage(type);
+            for (const std::string& f : set_.disks[d].files) {
+                std::uint64_t size = 0;
+                FileSize(JoinPath(set_.disks[d].folder, f), size);
+                usage.Add(f, size);
+            }
+            if (usage.OverCapacity()) {
+                diags_.Error(set_.disks[d].folder, 0,
+                             "disk " + std::to_string(d + 1) + " needs " + std::to_string(usage.UsedBytes()) +
+                                 " bytes and " + std::to_string(usage.RootEntriesUsed()) +
+                                 " root entries; a " + type.name + " disk has " + std::to_string(type.capacity) +
+                                 " bytes and " + std::to_string(type.rootEntries - 1) + " entries beside its label");
+            }
+        }
+        for (const SharedName& s : FindSharedNames(files)) {
+            diags_.Error(set_.disks[s.otherDisk - 1].folder, 0,
+                         s.path + " is on disk " + std::to_string(s.firstDisk) + " and on disk " +
+                             std::to_string(s.otherDisk) + "; copied into one folder, one would replace the other");
+        }
+        std::vector<ItemOnDisk> items;
+        for (int i = 0; i < desc_.m_nItemCount; ++i) {
+            items.push_back(ItemOnDisk{desc_.m_nItemDisk[i], desc_.m_nItemKind[i], desc_.m_strItemName[i]});
+        }
+        for (const MisleadingName& m : FindMisleadingNames(items, NamedSystems(), files)) {
+            Fail(rec_.itemLines[m.item], "disk " + std::to_string(desc_.m_nItemDisk[m.item]) +
+                                             " is recognised by " + m.path + ", which disk " +
+                                             std::to_string(m.foundOn) + " also holds");
+        }
+    }
+
+    int ItemCount() const { return desc_.m_nItemCount; }
+    int Tested() const { return tested_; }
+
+private:
+    static bool AsciiUpperEquals(const std::string& a, const std::string& b) { return AsciiUpper(a) == AsciiUpper(b); }
+
+    std::vector<int> NamedSystems() const {
+        std::vector<int> named;
+        for (int s = 0; s < 15; ++s) {
+            if (!desc_.m_strSystemName[s].empty()) named.push_back(s + 1);
+        }
+        return named;
+    }
+
+    void ItemFields(int i, int line) {
+        const std::string& raw = rec_.itemBytes[i];
+        int commas = 0;
+        for (char c : raw) commas += c == ',' ? 1 : 0;
+        if (!raw.empty() && (commas < 3 || raw.find(",,") != std::string::npos || raw.back() == ',')) {
+            Warn(line, "a missing or empty field takes the value of the line above");
+        }
+        const std::string& folder = desc_.m_strItemSubfolder[i];
+        if (folder.find("..") != std::string::npos || folder.find(':') != std::string::npos ||
+            (!folder.empty() && (folder[0] == '\\' || folder[0] == '/'))) {
+            Fail(line, "sub-folder \"" + folder + "\" leads out of the installation folder");
+        } else if (!folder.empty() && folder.back() != '\\') {
+            Warn(line, "sub-folder \"" + folder + "\" does not end in \\; a plain file's name is appended to it directly");
+        }
+    }
+
+    void ItemFiles(int i, int line, int disk, const MediumDisk& holder) {
+        const std::string& name = desc_.m_strItemName[i];
+        std::vector<std::string> wanted;
+        const bool archive = desc_.m_nItemKind[i] == 1;
+        if (!archive) {
+            wanted.push_back(name);
+        } else if (IsStartName(name)) {
+            for (int s : NamedSystems()) wanted.push_back(name + std::to_string(s) + ".lzh");
+        } else {
+            wanted.push_back(name + ".lzh");
+        }
+        for (const std::string& w : wanted) {
+            const std::string found = holder.Find(w);
+            if (found.empty()) {
+                Fail(line, w + " is not on disk " + std::to_string(disk));
+            } else if (archive) {
+                TestArchive(line, JoinPath(holder.folder, found), w);
+            }
+        }
+    }
+
+    static bool IsStartName(const std::string& name) {
+        const auto slash = name.find_last_of("\\/");
+        return (slash == std::string::npos ? name : name.substr(slash + 1)) == "START";
+    }
+
+    void TestArchive(int line, const std::string& path, const std::string& shown) {
+        auto fs = MakeReadOnlyFileSystem();
+        lha::Request request;
+        request.command = lha::Command::Test;
+        request.archive = path;
+        const lha::Outcome outcome = lha::RunRequest(*fs, request);
+        ++tested_;
+        if (!outcome.ok) Fail(line, shown + " fails its full test: " + outcome.message);
+    }
+
+    void Fail(int line, const std::string& message) { diags_.Error(info_, line, message); }
+    void Warn(int line, const std::string& message) { diags_.Warning(info_, line, message); }
+
+    const MediumSet& set_;
+    Diagnostics& diags_;
+    std::string info_;
+    UpdateDescription desc_;
+    Recorder rec_;
+    int tested_ = 0;
+    bool warnedFolderDisks_ = false;
+};
+
+}  // namespace
+
+CheckResult CheckMedium(const std::string& medium, const CheckOptions& options, Diagnostics& diags) {
+    CheckResult result;
+    MediumSet set;
+    std::string error;
+    if (!FindMediumSet(medium, set, error)) {
+        diags.Error(medium, 0, error);
+        return result;
+    }
+    MediaType type;
+    const std::string media = !options.media.empty() ? options.media : set.isDiskSet ? "floppy-1.44" : "folder";
+    if (!FindMediaType(media, type)) {
+        diags.Error(medium, 0, "unknown media \"" + media + "\"");
+        return result;
+    }
+    result.media = media;
+    result.disks = static_cast<int>(set.disks.size());
+    Checker checker(set, diags);
+    if (!checker.Read()) return result;
+    checker.ReaderFindings();
+    checker.FixedLines();
+    checker.Items();
+    checker.Disks(type);
+    result.items = checker.ItemCount();
+    result.archivesTested = checker.Tested();
+    return result;
+}
+
+int ExitCodeFor(const Diagnostics& diags) {
+    if (diags.HasErrors()) return kExitErrors;
+    return diags.Count(Severity::Warning) > 0 ? kExitWarnings : kExitClean;
+}
+
+}  // namespace kavrel::pack
