@@ -58,7 +58,7 @@ bool WriteToConsole(const std::string& text) {
 
 }  // namespace
 
-void CKavrelApp::OnUnexpectedError() {
+[[noreturn]] void CKavrelApp::OnUnexpectedError() {
     if (g_platform != nullptr) {
         g_platform->Log("unexpected error (out of memory?): the program ends");
         if (!g_platform->Unattended()) {

@@ -21,12 +21,14 @@ public:
     // The whole program for this command line; its exit code.
     int Main(const std::wstring& commandLine);
     bool InitInstance() override;
+    // Ends the program on an error of its own (out of memory): logged, a message unless
+    // the run is unattended, exit code 6. Never returns.
+    [[noreturn]] static void OnUnexpectedError();
 
 private:
     ExitCode RunUnattended();
     void OpenLog(const std::wstring& commandLine);
     void ShowUsage(const std::string& problem);
-    static void OnUnexpectedError();
 
     Win32Platform m_platform;
     StartOptions m_options;

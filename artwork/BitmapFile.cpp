@@ -221,6 +221,7 @@ std::uint32_t ReadFileInChunks(InputFile& file, std::vector<std::uint8_t>& block
 }
 
 int LoadBitmapFile(InputFile& file, LoadedBitmap& out) {
+#if defined(__cpp_exceptions)
     try {
         return Load(file, out);
     } catch (const std::bad_alloc&) {
@@ -228,6 +229,9 @@ int LoadBitmapFile(InputFile& file, LoadedBitmap& out) {
         out.block.clear();
         return 0;
     }
+#else
+    return Load(file, out);
+#endif
 }
 
 int LoadBitmapFile(Platform& platform, const std::string& path, LoadedBitmap& out) {

@@ -1,15 +1,16 @@
 # Helpers shared by the areas' CMakeLists.
 
 # kavrel_shipped_limit(var pointer_size): the most the shipped pair may weigh. 256 KB
-# leaves room for info.txt, the artwork and the update on the first 1.44 MB floppy. The
-# i686 pair has been over that since the unattended mode and the progress window
-# (301,568 bytes); it is held at 304 KB, so that it cannot grow further, until it is cut
-# back to 256 KB.
+# leaves room for info.txt, the artwork and the update on the first 1.44 MB floppy.
 function(kavrel_shipped_limit var pointer_size)
-  if(pointer_size EQUAL 4)
-    set(${var} 311296 PARENT_SCOPE)
-  else()
-    set(${var} 262144 PARENT_SCOPE)
+  set(${var} 262144 PARENT_SCOPE)
+endfunction()
+
+# kavrel_keeps_exceptions(target): the target goes into UNLHA32.dll, which keeps C++
+# exceptions (and their unwind tables) in the shipped trees, where the rest has none.
+function(kavrel_keeps_exceptions target)
+  if(KAVREL_SHIPPING)
+    target_compile_options(${target} PRIVATE -fexceptions -fasynchronous-unwind-tables -fthreadsafe-statics)
   endif()
 endfunction()
 

@@ -53,9 +53,11 @@ private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
-// Handlers run inside user32's dispatch, and an exception must never unwind through it:
-// a handler's exception (out of memory, in the shipped programs too) ends the program
-// through the handler below.
+// Handlers run inside user32's dispatch, and an exception must never unwind through it.
+// Where the build has exceptions (the test programs), a handler's exception ends the
+// program through the handler below. Kavrel.exe as shipped is built without exceptions:
+// nothing can be thrown there, and a failed allocation ends the program through the same
+// handler (platform/win32/NoExceptions.cpp).
 using UnexpectedErrorHandler = void (*)();
 void SetUnexpectedErrorHandler(UnexpectedErrorHandler handler);
 [[noreturn]] void EndOnUnexpectedError();

@@ -34,7 +34,9 @@ private:
 }  // namespace
 
 BitmapPalette CreateBitmapPalette(std::span<const std::uint8_t> block) noexcept {
+#if defined(__cpp_exceptions)
     try {
+#endif
         const std::vector<PaletteColour> colours = BuildPaletteEntries(block);
         if (colours.empty()) {
             return BitmapPalette(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), false);
@@ -50,14 +52,18 @@ BitmapPalette CreateBitmapPalette(std::span<const std::uint8_t> block) noexcept 
             entries[i] = PALETTEENTRY{colours[i].red, colours[i].green, colours[i].blue, 0};
         }
         return BitmapPalette(CreatePalette(description), true);
+#if defined(__cpp_exceptions)
     } catch (const std::bad_alloc&) {
         return BitmapPalette();
     }
+#endif
 }
 
 int DrawBitmapFile(Platform& platform, HDC dc, const RECT& rect, const std::string& path,
                    DWORD rop) noexcept {
+#if defined(__cpp_exceptions)
     try {
+#endif
         LoadedBitmap bitmap;
         if (LoadBitmapFile(platform, path, bitmap) != 1) return 0;
         // Declared before the selection, so it is deselected before it is deleted.
@@ -68,10 +74,12 @@ int DrawBitmapFile(Platform& platform, HDC dc, const RECT& rect, const std::stri
                       reinterpret_cast<const BITMAPINFO*>(bitmap.block.data()), DIB_RGB_COLORS,
                       rop);
         return 1;
+#if defined(__cpp_exceptions)
     } catch (...) {
         // Paint handlers are Win32 callbacks: nothing may escape, nothing is drawn.
         return 0;
     }
+#endif
 }
 
 }  // namespace kavrel

@@ -69,27 +69,29 @@ python3 - "$results" "$mix" <<'PY'
 import os, statistics, sys
 from collections import defaultdict
 rows = [l.rstrip("\n").split("\t") for l in open(sys.argv[1]) if l.strip()]
-size, walls = {}, defaultdict(list)
+size, walls, cpus = {}, defaultdict(list), defaultdict(list)
 tools, kinds = [], []
 for name, kind, s, wall, user in rows:
     if name not in tools: tools.append(name)
     if kind not in kinds: kinds.append(kind)
     size[name, kind] = int(s)
     walls[name, kind].append(float(wall))
+    cpus[name, kind].append(float(user))
 inputs = {k: os.path.getsize(os.path.join(sys.argv[2], k)) for k in kinds}
 wall = {key: statistics.median(v) for key, v in walls.items()}
-def line(kind, name, s, t, n):
-    ref = sum(size["jlha -lh7-", k] for k in kinds) if kind == "total" else size["jlha -lh7-", kind]
-    jt = sum(wall["jlha -lh7-", k] for k in kinds) if kind == "total" else wall["jlha -lh7-", kind]
-    print(f"{kind:11} {name:16} {s:12,} {100*s/n:6.2f}% {t:7.2f} s {n/t/1e6:7.1f} MB/s {100*s/ref:7.2f}% {jt/t:6.1f}x")
-print(f"\nmedian of {len(walls[tools[0], kinds[0]])} interleaved rounds; ratio and speed-up against jlha -lh7-")
-print(f"{'data':11} {'tool':16} {'bytes':>12} {'of in':>7} {'time':>9} {'speed':>12} {'vs -lh7-':>8} {'speed-up':>7}")
+cpu = {key: statistics.median(v) for key, v in cpus.items()}
+def total(table, name, ks):
+    return sum(table[name, k] for k in ks)
+print(f"\nmedian of {len(walls[tools[0], kinds[0]])} interleaved rounds; ratio and speed-ups against jlha -lh7-")
+print("(wall time; CPU = user time, which a busy machine distorts less)")
+print(f"{'data':11} {'tool':16} {'bytes':>12} {'of in':>7} {'time':>9} {'speed':>12} {'vs -lh7-':>8} {'speed-up':>8} {'CPU':>7} {'CPU x':>6}")
 for k in kinds + ["total"]:
+    ks = kinds if k == "total" else [k]
+    n = sum(inputs[x] for x in ks)
+    ref_s, ref_t, ref_c = (total(t, "jlha -lh7-", ks) for t in (size, wall, cpu))
     for name in tools:
-        if k == "total":
-            s = sum(size[name, x] for x in kinds); t = sum(wall[name, x] for x in kinds); n = sum(inputs.values())
-        else:
-            s, t, n = size[name, k], wall[name, k], inputs[k]
-        line(k, name, s, t, n)
+        s, t, c = (total(tab, name, ks) for tab in (size, wall, cpu))
+        print(f"{k:11} {name:16} {s:12,} {100*s/n:6.2f}% {t:7.2f} s {n/t/1e6:7.1f} MB/s {100*s/ref_s:7.2f}% "
+              f"{ref_t/t:7.1f}x {c:5.2f} s {ref_c/c:5.1f}x")
     print()
 PY

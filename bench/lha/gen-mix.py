@@ -61,7 +61,7 @@ def vocabulary(rng, count):
 
 
 def make_text(size, rng):
-    words = vocabulary(rng, 12000)
+    words = vocabulary(rng, 800)
     out = []
     total = 0
     line = []
@@ -119,9 +119,9 @@ def make_log(size, rng):
                           num=rng.below(100000), ms=rng.below(5000), st=[200, 200, 200, 304, 404, 500][rng.below(6)],
                           user=users[rng.zipf_index(len(users))], a=rng.below(256), b=rng.below(256),
                           c=rng.below(256), sz=rng.below(1 << 20))
-        s = "2026-%02d-%02d %02d:%02d:%02d.%03d %-5s [%s] %s\n" % (
+        s = "2026-%02d-%02d %02d:%02d:%02d.%03d %-5s [%s] req=%014x %s\n" % (
             1 + (day // 28) % 12, 1 + day % 28, hh, mm, ss, ms, levels[rng.below(len(levels))],
-            hosts[rng.zipf_index(len(hosts))], msg)
+            hosts[rng.zipf_index(len(hosts))], rng.below(1 << 56), msg)
         out.append(s)
         total += len(s)
     return "".join(out).encode("ascii")[:size]
@@ -134,16 +134,16 @@ def make_mixed(size, rng):
     out = bytearray()
     offset = 0
     while len(out) < size:
-        kind = rng.below(10)
-        if kind < 4:
+        kind = rng.below(26)
+        if kind < 10:
             out += struct.pack("<IHHI", 0x4B565200 | rng.below(16), rng.below(64), rng.below(4096), offset)
             offset += rng.below(4096)
             for _ in range(4 + rng.below(12)):
-                out += struct.pack("<i", rng.below(2000) - 1000)
-        elif kind < 6:
+                out += struct.pack("<i", rng.below(300) - 150)
+        elif kind < 16:
             n = names[rng.zipf_index(len(names))]
             out += struct.pack("<B", len(n)) + n + b"\0" * (rng.below(4))
-        elif kind < 8:
+        elif kind < 24:
             base = rng.below(1 << 16)
             for _ in range(8 + rng.below(24)):
                 out += struct.pack("<H", (base + rng.below(64)) & 0xFFFF)
@@ -157,7 +157,7 @@ def make_sparse(size, rng):
     pos = 0
     pattern = bytes(rng.below(256) for _ in range(64))
     while True:
-        pos += rng.below(96)
+        pos += rng.below(27)
         if pos >= size:
             break
         kind = rng.below(8)

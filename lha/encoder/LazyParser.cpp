@@ -1,5 +1,5 @@
-// Levels 1 to 8: hash chains over 3-byte prefixes and lazy matching (a match is taken
-// only if the next position does not start a longer one).
+// Levels 1 to 8: hash chains and lazy matching (a match is taken only if neither of the
+// next two positions starts one that saves more bits).
 #include <algorithm>
 
 #include "lha/encoder/HuffmanBuilder.h"
@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kHashBits = 16;
 constexpr int kHash3Bits = 14;
+constexpr int kHash4Bits = 15;
 // Bits a deferred match must save beyond the current one, per byte deferred: waiting
 // costs a literal, and the prices are only estimates.
 constexpr int kDeferBias = 4;
@@ -36,6 +37,7 @@ public:
           maxDistance_(static_cast<std::int32_t>((1u << windowBits) - 1)),
           head_(std::size_t{1} << kHashBits, -1),
           head3_(std::size_t{1} << kHash3Bits, -1),
+          head4_(std::size_t{1} << kHash4Bits, -1),
           prev_(std::size_t{1} << windowBits, -1) {
         for (int i = 0; i < kNC; ++i) symbolPrice_[i] = i < 256 ? 8 : 6 + (i - 256) / 32;
         for (int i = 0; i < kMaxNP; ++i) positionPrice_[i] = 4 + (i > 1 ? i - 1 : 0);
@@ -46,20 +48,31 @@ public:
     void Rebase(std::size_t shift) override {
         ShiftPositions(head_, shift);
         ShiftPositions(head3_, shift);
+        ShiftPositions(head4_, shift);
         ShiftPositions(prev_, shift);
     }
 
 private:
     void Insert(const std::uint8_t* buffer, std::size_t p) {
-        std::int32_t& head = head_[Hash4(buffer + p)];
+        std::int32_t& head = head_[HashLong(buffer + p)];
         prev_[p & mask_] = head;
         head = static_cast<std::int32_t>(p);
         head3_[Hash3(buffer + p, kHash3Bits)] = static_cast<std::int32_t>(p);
+        head4_[Hash4(buffer + p)] = static_cast<std::int32_t>(p);
     }
     static std::uint32_t Hash4(const std::uint8_t* p) {
         std::uint32_t v;
         __builtin_memcpy(&v, p, 4);
-        return (v * 0x9E3779B1u) >> (32 - kHashBits);
+        return (v * 0x9E3779B1u) >> (32 - kHash4Bits);
+    }
+    // Chains hold positions by their first 5 bytes: only candidates for longer matches
+    // (3- and 4-byte ones come from the latest position with those bytes), so a short
+    // walk reaches far on text, where a common word starts a chain at every turn.
+    static std::uint32_t HashLong(const std::uint8_t* p) {
+        std::uint64_t v;
+        __builtin_memcpy(&v, p, 8);
+        v <<= 64 - 8 * 5;
+        return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
     }
     // Inserts `p` and returns the match there that saves the most, looking at no more
     // than `chain` earlier positions.
@@ -84,6 +97,7 @@ private:
     std::int32_t maxDistance_;
     std::vector<std::int32_t> head_;   // chains of positions by their first 4 bytes
     std::vector<std::int32_t> head3_;  // the latest position of each 3-byte prefix
+    std::vector<std::int32_t> head4_;  // ... and of each 4-byte prefix
     std::vector<std::int32_t> prev_;
     int symbolPrice_[kNC];
     int positionPrice_[kMaxNP];
@@ -110,7 +124,7 @@ void LazyParser::UpdatePrices() {
 
 Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain) {
     Found best;
-    if (avail - p < 4) return best;  // Insert reads 4 bytes; the caller's slack covers it
+    if (avail - p < 8) return best;  // Insert reads 8 bytes
     const int maxLength = static_cast<int>(std::min<std::size_t>(avail - p, kMaxMatch));
     const std::int32_t here = static_cast<std::int32_t>(p);
     const std::int32_t limit = here - maxDistance_;
@@ -132,7 +146,25 @@ Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t av
             }
         }
     }
-    std::int32_t& head = head_[Hash4(s)];
+    std::int32_t& head4 = head4_[Hash4(s)];
+    const std::int32_t latest4 = head4;
+    head4 = here;
+    if (latest4 >= 0 && latest4 >= limit) {
+        const std::uint8_t* const c = buffer + latest4;
+        std::uint32_t a;
+        std::uint32_t b;
+        __builtin_memcpy(&a, c, 4);
+        __builtin_memcpy(&b, s, 4);
+        if (a == b) {
+            const Found m{MatchLength(c, s, maxLength), static_cast<std::uint32_t>(here - latest4)};
+            const int savings = Savings(s, m);
+            if (savings > bestSavings) {
+                best = m;
+                bestSavings = savings;
+            }
+        }
+    }
+    std::int32_t& head = head_[HashLong(s)];
     std::int32_t candidate = head;
     prev_[p & mask_] = candidate;
     head = here;
@@ -180,7 +212,7 @@ std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::
     bool haveCurrent = false;
     auto takeMatch = [&](const Found& m, std::size_t insertFrom) {
         Emit(out, Match(m.length, m.distance));
-        const std::size_t stop = std::min(p + static_cast<std::size_t>(m.length), avail - 3);
+        const std::size_t stop = std::min(p + static_cast<std::size_t>(m.length), avail - 7);
         for (std::size_t q = insertFrom; q < stop; ++q) Insert(buffer, q);
         p += static_cast<std::size_t>(m.length);
     };

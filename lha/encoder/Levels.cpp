@@ -14,7 +14,7 @@ LevelSettings SettingsForLevel(int level) {
         return s;
     }
     //                             1   2   3   4   5    6    7     8
-    static const int kChain[] = {8, 8, 16, 32, 32, 128, 256, 1024};
+    static const int kChain[] = {8, 8, 16, 32, 32, 64, 256, 1024};
     static const int kNice[] = {32, 32, 64, 64, 128, 128, 256, 256};
     s.chain = kChain[level - 1];
     s.nice = kNice[level - 1];

@@ -24,7 +24,14 @@ namespace kavrel {
 
 const char* RuntimeFault::what() const noexcept { return what_ ? what_ : "RuntimeFault"; }
 
+namespace {
+FatalErrorHandler g_fatal = nullptr;
+}  // namespace
+
+void SetFatalErrorHandler(FatalErrorHandler handler) noexcept { g_fatal = handler; }
+
 void ShippedTerminate() noexcept {
+    if (g_fatal != nullptr) g_fatal();
     ::MessageBoxW(nullptr, L"内部エラーが起きたため終了します。", L"エラー",
                   MB_OK | MB_ICONERROR | MB_TASKMODAL);
     ::TerminateProcess(::GetCurrentProcess(), 6);  // Kavrel's exit code for an error of its own
@@ -49,25 +56,33 @@ extern "C" int __mingw_vsnprintf(char* buffer, std::size_t size, const char* for
     return needed;
 }
 
+// Without exceptions (Kavrel.exe as shipped) there is no one to catch: the program ends
+// through the fatal-error handler, with its message.
+#if defined(__cpp_exceptions)
+#define KAVREL_RAISE(error) throw error
+#else
+#define KAVREL_RAISE(error) ((void)(error), kavrel::ShippedTerminate())
+#endif
+
 namespace std {
 
-void __throw_bad_alloc() { throw std::bad_alloc(); }
-void __throw_bad_array_new_length() { throw std::bad_array_new_length(); }
+void __throw_bad_alloc() { KAVREL_RAISE(std::bad_alloc()); }
+void __throw_bad_array_new_length() { KAVREL_RAISE(std::bad_array_new_length()); }
 // A size no container can hold is an allocation that cannot succeed.
-void __throw_length_error(const char*) { throw std::bad_alloc(); }
+void __throw_length_error(const char*) { KAVREL_RAISE(std::bad_alloc()); }
 
-void __throw_bad_exception() { throw kavrel::RuntimeFault("bad_exception"); }
-void __throw_bad_cast() { throw kavrel::RuntimeFault("bad_cast"); }
-void __throw_bad_typeid() { throw kavrel::RuntimeFault("bad_typeid"); }
-void __throw_logic_error(const char* what) { throw kavrel::RuntimeFault(what); }
-void __throw_domain_error(const char* what) { throw kavrel::RuntimeFault(what); }
-void __throw_invalid_argument(const char* what) { throw kavrel::RuntimeFault(what); }
-void __throw_out_of_range(const char* what) { throw kavrel::RuntimeFault(what); }
+void __throw_bad_exception() { KAVREL_RAISE(kavrel::RuntimeFault("bad_exception")); }
+void __throw_bad_cast() { KAVREL_RAISE(kavrel::RuntimeFault("bad_cast")); }
+void __throw_bad_typeid() { KAVREL_RAISE(kavrel::RuntimeFault("bad_typeid")); }
+void __throw_logic_error(const char* what) { KAVREL_RAISE(kavrel::RuntimeFault(what)); }
+void __throw_domain_error(const char* what) { KAVREL_RAISE(kavrel::RuntimeFault(what)); }
+void __throw_invalid_argument(const char* what) { KAVREL_RAISE(kavrel::RuntimeFault(what)); }
+void __throw_out_of_range(const char* what) { KAVREL_RAISE(kavrel::RuntimeFault(what)); }
 // The format stays unformatted: its arguments are not worth MinGW's printf.
-void __throw_out_of_range_fmt(const char* format, ...) { throw kavrel::RuntimeFault(format); }
-void __throw_runtime_error(const char* what) { throw kavrel::RuntimeFault(what); }
-void __throw_range_error(const char* what) { throw kavrel::RuntimeFault(what); }
-void __throw_overflow_error(const char* what) { throw kavrel::RuntimeFault(what); }
-void __throw_underflow_error(const char* what) { throw kavrel::RuntimeFault(what); }
+void __throw_out_of_range_fmt(const char* format, ...) { KAVREL_RAISE(kavrel::RuntimeFault(format)); }
+void __throw_runtime_error(const char* what) { KAVREL_RAISE(kavrel::RuntimeFault(what)); }
+void __throw_range_error(const char* what) { KAVREL_RAISE(kavrel::RuntimeFault(what)); }
+void __throw_overflow_error(const char* what) { KAVREL_RAISE(kavrel::RuntimeFault(what)); }
+void __throw_underflow_error(const char* what) { KAVREL_RAISE(kavrel::RuntimeFault(what)); }
 
 }  // namespace std
