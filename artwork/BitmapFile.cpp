@@ -200,6 +200,30 @@ std::uint32_t LoadedBitmap::Compression() const { return ReadU32(block, kCompres
 std::uint32_t LoadedBitmap::ColoursUsed() const { return ReadU32(block, kClrUsedField); }
 std::uint32_t LoadedBitmap::SizeImage() const { return ReadU32(block, kSizeImageField); }
 
+bool TryReserve(std::vector<std::uint8_t>& block, std::size_t size) {
+    if (size <= block.capacity()) return true;
+#if defined(__cpp_exceptions)
+    try {
+        block.reserve(size);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+#else
+    // The old block and the new one live side by side while it moves.
+    void* probe = ::operator new(size, std::nothrow);
+    if (probe == nullptr) return false;
+    ::operator delete(probe);
+    block.reserve(size);
+    return true;
+#endif
+}
+
+bool TryGrow(std::vector<std::uint8_t>& block, std::size_t needed, std::size_t most) {
+    if (needed <= block.capacity()) return true;
+    return TryReserve(block, std::max(needed, std::min(most, 2 * block.capacity())));
+}
+
 std::uint32_t ReadFileInChunks(InputFile& file, std::vector<std::uint8_t>& block,
                                std::size_t offset, std::uint32_t count) {
     if (block.size() < offset) return 0;
@@ -209,6 +233,7 @@ std::uint32_t ReadFileInChunks(InputFile& file, std::vector<std::uint8_t>& block
     do {
         const std::uint32_t chunk = std::min(remaining, kReadChunk);
         const std::size_t at = block.size();
+        if (!TryGrow(block, at + chunk, offset + count)) return 0;
         block.resize(at + chunk);
         const std::size_t got = chunk == 0 ? 0 : file.Read(block.data() + at, chunk);
         if (got != chunk) {

@@ -52,8 +52,8 @@ public:
 
     // One pixel at the pen, which then moves right; dropped beyond the row's end.
     void Put(std::uint8_t index) {
-        if (x_ < t_.width) {
-            std::uint8_t* row = Row();
+        std::uint8_t* row = x_ < t_.width ? Row() : nullptr;
+        if (row != nullptr) {
             if (t_.bitCount == 8) {
                 row[x_] = index;
             } else {
@@ -72,21 +72,25 @@ public:
     void Up(std::uint32_t dy) { y_ = std::min(y_ + dy, t_.rows); }
     // Past the top row: nothing more can be drawn.
     bool Full() const { return y_ >= t_.rows; }
+    // The memory for the picture could not be had.
+    bool OutOfMemory() const { return outOfMemory_; }
     // The rows no run reached stay colour index 0.
-    void Finish() { GrowTo(size_); }
+    bool Finish() { return GrowTo(size_); }
 
 private:
     std::uint8_t* Row() {
         const std::size_t end = offset_ + static_cast<std::size_t>(t_.rowBytes) * (y_ + 1);
-        if (block_.size() < end) GrowTo(end);
+        if (block_.size() < end && !GrowTo(end)) return nullptr;
         return block_.data() + end - t_.rowBytes;
     }
     // Doubles as the rows come, but never reserves beyond the whole picture.
-    void GrowTo(std::size_t size) {
-        if (size > block_.capacity()) {
-            block_.reserve(std::min(size_, std::max(size, 2 * block_.capacity())));
+    bool GrowTo(std::size_t size) {
+        if (outOfMemory_ || !TryGrow(block_, size, size_)) {
+            outOfMemory_ = true;
+            return false;
         }
         block_.resize(size);
+        return true;
     }
 
     const RleTarget& t_;
@@ -95,6 +99,7 @@ private:
     std::size_t size_;
     std::uint32_t x_ = 0;
     std::uint32_t y_ = 0;
+    bool outOfMemory_ = false;
 };
 
 // An absolute run: `count` pixels as they are, padded to a whole 16-bit word.
@@ -138,7 +143,7 @@ bool DecodeRleBits(InputFile& file, const RleTarget& target, std::vector<std::ui
     Canvas canvas(target, block, offset);
     std::uint8_t count = 0;
     std::uint8_t code = 0;
-    while (!canvas.Full()) {
+    while (!canvas.Full() && !canvas.OutOfMemory()) {
         if (!in.Next(count) || !in.Next(code)) return false;
         if (count != 0) {
             FillRun(canvas, target.bitCount, count, code);
@@ -158,8 +163,7 @@ bool DecodeRleBits(InputFile& file, const RleTarget& target, std::vector<std::ui
             return false;
         }
     }
-    canvas.Finish();
-    return true;
+    return canvas.Finish();
 }
 
 }  // namespace kavrel

@@ -392,6 +392,30 @@ TEST(ReadFileInChunks, RefusesAnOffsetBeyondTheBlock) {
 
 // --- the palette builder on blocks that lie ------------------------------------------------
 
+// Doubling the block as chunks come must never reserve past what the picture can need,
+// and memory that cannot be had is a refusal, not the end of the program.
+TEST(TryGrow, DoublesUpToTheLimitAndRefusesWhatCannotBeHad) {
+    std::vector<std::uint8_t> block(100, 7);
+    block.shrink_to_fit();
+    ASSERT_TRUE(TryGrow(block, 150, 1000));
+    EXPECT_EQ(200u, block.capacity());
+    ASSERT_TRUE(TryGrow(block, 300, 350));
+    EXPECT_EQ(350u, block.capacity());
+    EXPECT_EQ(std::vector<std::uint8_t>(100, 7), block);
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer reports an impossible allocation instead of failing it";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the sanitizer reports an impossible allocation instead of failing it";
+#endif
+#endif
+    const std::size_t impossible = std::size_t{1} << (sizeof(std::size_t) * 8 - 2);
+    if (impossible < block.max_size()) {
+        EXPECT_FALSE(TryReserve(block, impossible));
+        EXPECT_EQ(std::vector<std::uint8_t>(100, 7), block);
+    }
+}
+
 TEST(BuildPaletteEntries, NeverReadsPastTheBlock) {
     std::vector<std::uint8_t> header(40, 0);
     WriteU32(header, 0, 40);
