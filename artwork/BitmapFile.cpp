@@ -4,6 +4,8 @@
 #include <array>
 #include <new>
 
+#include "artwork/BitmapRle.h"
+
 namespace kavrel {
 
 namespace {
@@ -34,6 +36,7 @@ struct Layout {
     std::int32_t rows = 0;
     bool topDown = false;
     bool bitFields = false;
+    bool rle = false;  // decoded into plain rows as it is read
     std::uint32_t rowBytes = 0;
     std::uint32_t imageBytes = 0;
     std::uint64_t fileColours = 0;  // colour-table entries the file holds
@@ -55,9 +58,13 @@ bool CheckHeader(std::span<const std::uint8_t> info, Layout& layout) {
     const std::uint16_t bitCount = ReadU16(info, kBitCountField);
     const std::uint32_t compression = ReadU32(info, kCompressionField);
     switch (bitCount) {
-    case 1:
     case 4:
     case 8:
+        // Run-length-encoded rows are always stored bottom-up.
+        layout.rle = compression == (bitCount == 8 ? kCompressionRle8 : kCompressionRle4);
+        if (compression != kCompressionRgb && !(layout.rle && height > 0)) return false;
+        break;
+    case 1:
     case 24:
         if (compression != kCompressionRgb) return false;
         break;
@@ -124,6 +131,7 @@ int Load(InputFile& file, LoadedBitmap& out) {
     std::copy(info.begin(), info.end(), out.block.begin());
     WriteU32(out.block, kSizeField, kInfoHeaderSize);
     WriteU32(out.block, kHeightField, static_cast<std::uint32_t>(layout.rows));
+    if (layout.rle) WriteU32(out.block, kCompressionField, kCompressionRgb);
     WriteU32(out.block, kSizeImageField, layout.imageBytes);
     WriteU32(out.block, kClrUsedField, layout.keptColours);
     if (ReadU32(out.block, kClrImportantField) > layout.keptColours) {
@@ -147,6 +155,11 @@ int Load(InputFile& file, LoadedBitmap& out) {
     // bfOffBits 0: the bits follow the file's colour table.
     const std::uint64_t bitsPos = offBits != 0 ? offBits : layout.tablePos + 4 * layout.fileColours;
     if (!file.Seek(bitsPos)) return 0;
+    if (layout.rle) {
+        const RleTarget target{ReadU16(info, kBitCountField), static_cast<std::uint32_t>(layout.width),
+                               static_cast<std::uint32_t>(layout.rows), layout.rowBytes};
+        return DecodeRleBits(file, target, out.block, out.bitsOffset) ? 1 : 0;
+    }
     if (ReadFileInChunks(file, out.block, out.bitsOffset, layout.imageBytes) != layout.imageBytes) {
         return 0;
     }
@@ -187,6 +200,30 @@ std::uint32_t LoadedBitmap::Compression() const { return ReadU32(block, kCompres
 std::uint32_t LoadedBitmap::ColoursUsed() const { return ReadU32(block, kClrUsedField); }
 std::uint32_t LoadedBitmap::SizeImage() const { return ReadU32(block, kSizeImageField); }
 
+bool TryReserve(std::vector<std::uint8_t>& block, std::size_t size) {
+    if (size <= block.capacity()) return true;
+#if defined(__cpp_exceptions)
+    try {
+        block.reserve(size);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+#else
+    // The old block and the new one live side by side while it moves.
+    void* probe = ::operator new(size, std::nothrow);
+    if (probe == nullptr) return false;
+    ::operator delete(probe);
+    block.reserve(size);
+    return true;
+#endif
+}
+
+bool TryGrow(std::vector<std::uint8_t>& block, std::size_t needed, std::size_t most) {
+    if (needed <= block.capacity()) return true;
+    return TryReserve(block, std::max(needed, std::min(most, 2 * block.capacity())));
+}
+
 std::uint32_t ReadFileInChunks(InputFile& file, std::vector<std::uint8_t>& block,
                                std::size_t offset, std::uint32_t count) {
     if (block.size() < offset) return 0;
@@ -196,6 +233,7 @@ std::uint32_t ReadFileInChunks(InputFile& file, std::vector<std::uint8_t>& block
     do {
         const std::uint32_t chunk = std::min(remaining, kReadChunk);
         const std::size_t at = block.size();
+        if (!TryGrow(block, at + chunk, offset + count)) return 0;
         block.resize(at + chunk);
         const std::size_t got = chunk == 0 ? 0 : file.Read(block.data() + at, chunk);
         if (got != chunk) {

@@ -1,7 +1,9 @@
 // Loading of the artwork bitmaps (.bmp files) into one packed device-independent
 // bitmap block that GDI can stretch as it is: a 40-byte BITMAPINFOHEADER, the colour
 // table (or, for bit-field bitmaps, the three colour masks), then the pixel rows,
-// bottom-up. Portable: the Windows painter (artwork/win32) adds only the GDI calls.
+// bottom-up and uncompressed: run-length-encoded files (RLE8, RLE4) are decoded here
+// (artwork/BitmapRle.h). Portable: the Windows painter (artwork/win32) adds only the
+// GDI calls.
 //
 // The loader trusts nothing in the file: every size the file claims is checked against
 // what Kavrel supports before anything is allocated, the block is grown only as bytes
@@ -47,10 +49,18 @@ struct LoadedBitmap {
     std::uint32_t SizeImage() const;
 };
 
+// Makes room for at least `size` bytes in `block` without changing its contents; false
+// when the memory cannot be had. Kavrel.exe is built without exceptions, where a failed
+// allocation would end the program: the loader asks first, and a picture too large for
+// the memory left is simply not drawn.
+bool TryReserve(std::vector<std::uint8_t>& block, std::size_t size);
+// Room for `needed` bytes, doubling the capacity but never past `most`.
+bool TryGrow(std::vector<std::uint8_t>& block, std::size_t needed, std::size_t most);
+
 // Reads `count` bytes from the file's current position into `block` at `offset`,
 // 32768 bytes at a time, growing the block only as each chunk is about to be read (so a
 // false size claim costs no more memory than the file really holds). Returns `count`
-// when all of it came, 0 at the first short read. `block` must hold at least `offset`
+// when all of it came, 0 at the first short read or when memory runs out. `block` must hold at least `offset`
 // bytes; on return it holds at most offset + count bytes.
 std::uint32_t ReadFileInChunks(InputFile& file, std::vector<std::uint8_t>& block,
                                std::size_t offset, std::uint32_t count);

@@ -43,6 +43,20 @@ function(kavrel_test name)
     PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
 endfunction()
 
+# kavrel_fuzz(name SOURCES ... LIBS ...): a libFuzzer target, built only with KAVREL_FUZZ
+# (clang). The libraries it links were compiled with coverage and the sanitizers (see the
+# top CMakeLists.txt). scripts/fuzz finds every fuzz_* program of the build by its name.
+function(kavrel_fuzz name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT KAVREL_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()
+
 # kavrel_dist(target): copies a distributable next to Kavrel.exe in KAVREL_DIST_DIR.
 function(kavrel_dist target)
   if(KAVREL_DIST_DIR)

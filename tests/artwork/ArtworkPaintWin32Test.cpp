@@ -203,6 +203,8 @@ TEST_F(PaintTest, PageFramesShowEveryFormatStretchedTo40By40) {
         {"32-bit top-down", RedBlue(32, true)},
         {"32-bit bit fields", RedBlue(32, false, kCompressionBitFields)},
         {"8-bit top-down", RedBlue(8, true)},
+        {"RLE8", RedBlue(8, false, kCompressionRle8)},
+        {"RLE4", RedBlue(4, false, kCompressionRle4)},
     };
     painter_.path = "D:\\medium\\intro.bmp";
     Open(200, 120);

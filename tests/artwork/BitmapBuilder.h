@@ -2,12 +2,15 @@
 // test's control (including the false ones), and reads pixels back from a loaded block.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "artwork/BitmapFile.h"
+#include "artwork/BitmapRle.h"
 
 namespace kavrel::test {
 
@@ -25,6 +28,9 @@ struct BitmapShape {
     std::vector<std::uint32_t> masks;   // written after a 40-byte header / inside a longer one
     std::size_t gap = 0;                // unused bytes between table and pixels
     std::size_t truncate = 0;           // bytes cut from the end of the file
+    // RLE8/RLE4 files: the pixel area as written (see Rle); empty: `pixel` run-length
+    // encoded row by row (EncodeRle).
+    std::string rle;
     // Raw pixel value at (x, y), y counted from the top: a colour index for 1/4/8 bits,
     // 0xRRGGBB for 24 bits, the raw word for 16 and 32 bits.
     std::function<std::uint32_t(int x, int y)> pixel = [](int x, int y) {
@@ -36,12 +42,16 @@ struct BitmapShape {
     };
 };
 
+// Through replace(), which checks the bounds: GCC's -O3 flow analysis cannot see that
+// the string is long enough and warns about indexed stores.
 inline void PutU16(std::string& s, std::size_t at, std::uint32_t v) {
-    s[at] = static_cast<char>(v & 0xFF);
-    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+    const char bytes[2] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+    s.replace(at, 2, bytes, 2);
 }
 inline void PutU32(std::string& s, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    char bytes[4];
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    s.replace(at, 4, bytes, 4);
 }
 
 inline std::uint32_t RowBytes(std::int32_t width, std::uint16_t bitCount) {
@@ -101,6 +111,83 @@ inline std::uint32_t MaskToDepth(std::uint32_t v, std::uint16_t bitCount) {
     return bitCount >= 32 ? v : v & ((1u << bitCount) - 1);
 }
 
+// RLE commands spelled out one by one, for files that a test wants exactly so.
+class Rle {
+public:
+    // `count` pixels of one index (RLE4: `value` holds two, alternating high and low).
+    Rle& Run(int count, int value) { return Bytes({count, value}); }
+    // An absolute run of colour indices, padded to a whole word unless `pad` is false.
+    Rle& Absolute(std::initializer_list<int> indices, int bitCount, bool pad = true) {
+        std::vector<int> v(indices);
+        return Absolute(v, bitCount, pad);
+    }
+    Rle& Absolute(const std::vector<int>& indices, int bitCount, bool pad = true) {
+        Bytes({0, static_cast<int>(indices.size())});
+        std::size_t bytes = 0;
+        for (std::size_t i = 0; i < indices.size(); ++i) {
+            if (bitCount == 8) {
+                Bytes({indices[i]});
+                ++bytes;
+            } else if (i % 2 == 0) {
+                const int low = i + 1 < indices.size() ? indices[i + 1] : 0;
+                Bytes({indices[i] << 4 | low});
+                ++bytes;
+            }
+        }
+        if (pad && bytes % 2 != 0) Bytes({0});
+        return *this;
+    }
+    Rle& EndOfLine() { return Bytes({0, 0}); }
+    Rle& EndOfBitmap() { return Bytes({0, 1}); }
+    Rle& Delta(int dx, int dy) { return Bytes({0, 2, dx, dy}); }
+    Rle& Bytes(std::initializer_list<int> bytes) {
+        for (int b : bytes) data += static_cast<char>(b);
+        return *this;
+    }
+    std::string data;
+};
+
+// The shape's pixels run-length encoded, bottom row first, as a plain encoder writes
+// them: runs of equal pixels (at most 255), the pixels between them as absolute runs
+// (when there are 3 or more) or as runs of one; every row closed by an end of line, the
+// last by the end of the bitmap.
+inline std::string EncodeRle(const BitmapShape& shape) {
+    const int bits = shape.bitCount;
+    const int mask = (1 << bits) - 1;
+    Rle out;
+    for (int y = shape.height - 1; y >= 0; --y) {
+        std::vector<int> row;
+        for (int x = 0; x < shape.width; ++x) row.push_back(static_cast<int>(shape.pixel(x, y)) & mask);
+        std::vector<int> literal;
+        const auto flush = [&] {
+            for (std::size_t at = 0; at < literal.size(); at += 255) {
+                const std::size_t n = std::min<std::size_t>(255, literal.size() - at);
+                if (n >= 3) {
+                    out.Absolute(std::vector<int>(literal.begin() + at, literal.begin() + at + n), bits);
+                } else {
+                    for (std::size_t i = 0; i < n; ++i) out.Run(1, bits == 8 ? literal[at + i] : literal[at + i] << 4);
+                }
+            }
+            literal.clear();
+        };
+        for (std::size_t x = 0; x < row.size();) {
+            std::size_t same = 1;
+            while (x + same < row.size() && row[x + same] == row[x] && same < 255) ++same;
+            if (same >= 4) {
+                flush();
+                out.Run(static_cast<int>(same), bits == 8 ? row[x] : row[x] << 4 | row[x]);
+            } else {
+                literal.insert(literal.end(), row.begin() + x, row.begin() + x + same);
+            }
+            x += same;
+        }
+        flush();
+        if (y > 0) out.EndOfLine();
+    }
+    out.EndOfBitmap();
+    return out.data;
+}
+
 inline std::string BuildBitmap(const BitmapShape& shape) {
     const std::int64_t fullTable = shape.bitCount <= 8 ? (1 << shape.bitCount) : 0;
     const std::int64_t entries = shape.tableEntries >= 0 ? shape.tableEntries
@@ -113,7 +200,10 @@ inline std::string BuildBitmap(const BitmapShape& shape) {
     const std::uint32_t rowBytes = RowBytes(shape.width, shape.bitCount);
     const std::int32_t rows = shape.height < 0 ? -shape.height : shape.height;
 
-    std::string file(bitsPos + static_cast<std::size_t>(rowBytes) * rows, '\0');
+    const bool rle = (shape.compression == kCompressionRle8 || shape.compression == kCompressionRle4) &&
+                     shape.height > 0;
+    const std::string runs = !rle ? std::string() : !shape.rle.empty() ? shape.rle : EncodeRle(shape);
+    std::string file(bitsPos + (rle ? runs.size() : static_cast<std::size_t>(rowBytes) * rows), '\0');
     file[0] = 'B';
     file[1] = 'M';
     PutU32(file, 2, static_cast<std::uint32_t>(file.size()));
@@ -134,7 +224,8 @@ inline std::string BuildBitmap(const BitmapShape& shape) {
         const std::uint32_t c = shape.colour(static_cast<int>(i));
         PutU32(file, tablePos + 4 * static_cast<std::size_t>(i), c & 0xFFFFFF);  // B, G, R, 0
     }
-    for (std::int32_t y = 0; y < rows; ++y) {
+    file.replace(bitsPos, runs.size(), runs);
+    for (std::int32_t y = 0; y < rows && !rle; ++y) {
         // bottom-up files store the bottom row first
         const std::int32_t stored = shape.height < 0 ? y : rows - 1 - y;
         auto* row = reinterpret_cast<std::uint8_t*>(file.data()) + bitsPos +

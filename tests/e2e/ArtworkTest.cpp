@@ -1,7 +1,8 @@
-// The pictures of the real program: the view's backdrop and the intro page's frame,
-// read back from the screen while Kavrel shows them.
+// The pictures of the real program: the view's backdrop (24-bit) and the intro page's
+// frame (RLE8), read back from the screen while Kavrel shows them.
 #include <windows.h>
 
+#include "artwork/RleCases.h"
 #include "e2e/KavrelFixture.h"
 
 namespace kavrel::e2e {
@@ -33,6 +34,15 @@ std::string RedBlueBitmap() {
     return bmp;
 }
 
+// The same picture as the vendors' small artwork: 8-bit, run-length encoded (RLE8).
+std::string RedBlueRle8Bitmap() {
+    test::BitmapShape s = test::RleShape(8, 100, 50);
+    s.clrUsed = 2;
+    s.colour = [](int i) { return i == 0 ? 0xFF0000u : 0x0000FFu; };
+    s.pixel = [](int x, int) { return x < 50 ? 0u : 1u; };
+    return test::BuildBitmap(s);
+}
+
 COLORREF ScreenPixel(int x, int y) {
     const HDC screen = ::GetDC(nullptr);
     const COLORREF c = ::GetPixel(screen, x, y);
@@ -55,9 +65,10 @@ using ArtworkTest = KavrelTest;
 
 TEST_F(ArtworkTest, ViewAndIntroFrameShowTheirPicturesStretched) {
     ASSERT_TRUE(WriteBytes(medium_ + L"\\redblue.bmp", RedBlueBitmap()));
+    ASSERT_TRUE(WriteBytes(medium_ + L"\\redblue8.bmp", RedBlueRle8Bitmap()));
     auto lines = BlankInfoLines();
-    lines[20] = "redblue.bmp";  // view
-    lines[21] = "redblue.bmp";  // intro frame
+    lines[20] = "redblue.bmp";   // view
+    lines[21] = "redblue8.bmp";  // intro frame
     ASSERT_TRUE(WriteInfo(medium_, lines));
     auto& kavrel = Start();
     const HWND intro = kavrel.WaitPage(kStart);

