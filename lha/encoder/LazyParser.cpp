@@ -81,8 +81,8 @@ private:
         v <<= 64 - 8 * N;
         return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
-    // Inserts `p` and returns the match there that saves the most, looking at no more
-    // than `chain` earlier positions.
+    // Inserts `p` and returns the best match there (none if no match costs less than its
+    // literals), looking at no more than `chain` earlier positions.
     Found Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain);
     int Cost(const Found& m) const {
         return symbolPrice_[253 + m.length] + positionPrice_[PositionCode(m.distance - 1)];
