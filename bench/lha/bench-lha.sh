@@ -12,6 +12,14 @@
 # Work folder: build/lha-bench (data in mix/ and the archives are made once and kept).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+# Every tool on one core, as the issue's figures were measured: a tool's helper threads
+# (jlha's compiler and garbage collector) then cost it time instead of hiding on an idle
+# core. CORE=N picks the core; CORE=all runs unpinned.
+if [ -z "${KAVREL_BENCH_CORE:-}" ] && [ "${CORE:-}" != all ] && command -v taskset >/dev/null; then
+  core="${CORE:-$(taskset -pc $$ | sed 's/.*: *//; s/[-,].*//')}"
+  KAVREL_BENCH_CORE="$core" exec taskset -c "$core" "$0" "$@"
+fi
+if [ -n "${KAVREL_BENCH_CORE:-}" ]; then echo "every tool runs on core $KAVREL_BENCH_CORE"; fi
 target="${1:-$root/build/release/lha/tool/kavrel-lha}"
 [ -d "$target" ] && target="$target/lha/tool/kavrel-lha"
 tool="$(cd "$(dirname "$target")" 2>/dev/null && pwd)/$(basename "$target")"
