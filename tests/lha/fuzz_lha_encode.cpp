@@ -9,21 +9,10 @@
 #include "lha/Decoder.h"
 #include "lha/encoder/Encoder.h"
 #include "StrictStream.h"
-
-namespace {
+#include "StringSink.h"
 
 using namespace kavrel::lha;
-
-class StringSink : public Sink {
-public:
-    bool Write(const std::uint8_t* data, std::size_t size) override {
-        bytes.append(reinterpret_cast<const char*>(data), size);
-        return true;
-    }
-    std::string bytes;
-};
-
-}  // namespace
+using kavrel::lha::test::StringSink;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
@@ -39,14 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StringSink packed;
     EncodeStats stats;
     if (Encode(kMethods[m], level, source, packed, stats) != EncodeStatus::Ok) __builtin_trap();
-    if (stats.inputSize != input.size() || stats.outputSize != packed.bytes.size()) __builtin_trap();
+    if (stats.inputSize != input.size() || stats.outputSize != packed.text.size()) __builtin_trap();
     if (stats.crc != Crc16(input.data(), input.size())) __builtin_trap();
 
-    MemorySource back(packed.bytes.data(), packed.bytes.size());
+    MemorySource back(packed.text.data(), packed.text.size());
     StringSink decoded;
     if (Decode(kDecoders[m], back, input.size(), decoded) != DecodeStatus::Ok) __builtin_trap();
-    if (decoded.bytes != input) __builtin_trap();
-    const auto strict = kavrel::lha::test::ReadStrict(packed.bytes, kWindowBits[m], input.size());
+    if (decoded.text != input) __builtin_trap();
+    const auto strict = kavrel::lha::test::ReadStrict(packed.text, kWindowBits[m], input.size());
     if (!strict.ok || strict.output != input) __builtin_trap();
     return 0;
 }
