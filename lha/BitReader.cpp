@@ -3,7 +3,14 @@
 namespace kavrel::lha {
 
 BitReader::BitReader(ByteSource& source)
-    : source_(source), buffer_(new std::uint8_t[kBufferSize]), p_(buffer_.get()), end_(buffer_.get()) {}
+    : source_(source), buffer_(new std::uint8_t[kBufferSize]), p_(buffer_.get()), end_(buffer_.get()) {
+    // A source in memory is read in place; the buffer then only takes its last few bytes.
+    std::size_t n = 0;
+    if (const std::uint8_t* v = source_.View(n)) {
+        p_ = v;
+        end_ = v + n;
+    }
+}
 
 void BitReader::RefillSlow() {
     if (!eof_) {

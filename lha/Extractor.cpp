@@ -38,6 +38,19 @@ public:
         return n;
     }
 
+    // Bytes handed over in place count as read.
+    const std::uint8_t* View(std::size_t& size) override {
+        size = 0;
+        if (left_ == 0 || left_ > SIZE_MAX) return nullptr;
+        const std::uint8_t* v = file_.View(offset_, static_cast<std::size_t>(left_));
+        if (!v) return nullptr;
+        size = static_cast<std::size_t>(left_);
+        offset_ += left_;
+        progress_.Add(size);
+        left_ = 0;
+        return v;
+    }
+
 private:
     RandomAccess& file_;
     std::uint64_t offset_;
@@ -139,6 +152,10 @@ bool DecodeEntry(RandomAccess& file, const EntryHeader& h, OutputFile* out, cons
     const bool closed = out == nullptr || out->Close();
     if (status == DecodeStatus::OutputFailed || !closed) {
         error = msg::WriteFailed(target);
+        return false;
+    }
+    if (!file.Intact()) {
+        error = msg::ArchiveReadFailed();
         return false;
     }
     if (status != DecodeStatus::Ok || sink.Length() != h.originalSize) {

@@ -17,6 +17,15 @@ public:
     virtual std::uint64_t Size() const = 0;
     // False unless all `size` bytes could be read.
     virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) = 0;
+    // The bytes in place when the file is mapped in memory, else nullptr (then ReadAt).
+    virtual const std::uint8_t* View(std::uint64_t offset, std::size_t size) {
+        (void)offset;
+        (void)size;
+        return nullptr;
+    }
+    // False once a part of a view could not be read (the file was cut short meanwhile):
+    // what was decoded from it is not the archive's.
+    virtual bool Intact() const { return true; }
 };
 
 class MemoryFile : public RandomAccess {

@@ -1,9 +1,14 @@
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -12,10 +17,100 @@
 namespace kavrel::lha {
 namespace {
 
+// Archives are read through a memory map when the system allows: the decoders then read
+// the page cache in place instead of a copy of it (4 % of an extraction's time). A file
+// cut short by another program while it is mapped, or a page the disk fails to deliver,
+// would end the process with SIGBUS; the guard below maps zero bytes in its place
+// instead and marks the input, whose entry then fails like an unreadable archive.
+// Kept in plain globals: the handler may read nothing else.
+struct MapSlot {
+    std::atomic<std::uintptr_t> begin{0};
+    std::atomic<std::uintptr_t> end{0};
+    std::atomic<bool> hit{false};
+};
+constexpr int kMapSlots = 16;
+constexpr std::uintptr_t kSlotBusy = 1;  // a slot being filled: no mapping starts at 1
+MapSlot mapSlots[kMapSlots];
+struct sigaction previousBusAction = {};
+std::uintptr_t pageSize = 4096;
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (MapSlot& slot : mapSlots) {
+        const std::uintptr_t begin = slot.begin.load();
+        if (info->si_code > 0 && begin > kSlotBusy && address >= begin && address < slot.end.load()) {
+            void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
+            if (::mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_FIXED | MAP_ANONYMOUS, -1, 0) != MAP_FAILED) {
+                slot.hit.store(true);
+                return;  // the read runs again, on zeros
+            }
+        }
+    }
+    // Not one of ours (or sent, not a fault): the handler that was there before, or the
+    // default end, even where it was ignored (a fault would only come back).
+    if (previousBusAction.sa_flags & SA_SIGINFO) {
+        previousBusAction.sa_sigaction(signal, info, context);
+    } else if (previousBusAction.sa_handler != SIG_IGN && previousBusAction.sa_handler != SIG_DFL) {
+        previousBusAction.sa_handler(signal);
+    } else {
+        ::signal(SIGBUS, SIG_DFL);
+        ::raise(SIGBUS);
+    }
+}
+
+// A slot guarding the mapping [begin, begin + size); -1 when none is free or the handler
+// cannot be installed (the file is then read without a map).
+int GuardMapping(const std::uint8_t* begin, std::size_t size) {
+    static const bool installed = [] {
+        pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        struct sigaction action = {};
+        action.sa_sigaction = OnBusError;
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        ::sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGBUS, &action, &previousBusAction) == 0;
+    }();
+    if (!installed) return -1;
+    for (int i = 0; i < kMapSlots; ++i) {
+        std::uintptr_t expected = 0;
+        if (mapSlots[i].begin.compare_exchange_strong(expected, kSlotBusy)) {
+            mapSlots[i].hit.store(false);
+            mapSlots[i].end.store(reinterpret_cast<std::uintptr_t>(begin) + size);
+            mapSlots[i].begin.store(reinterpret_cast<std::uintptr_t>(begin));
+            return i;
+        }
+    }
+    return -1;
+}
+
+void UnguardMapping(int slot) {
+    mapSlots[slot].end.store(0);
+    mapSlots[slot].begin.store(0);
+}
+
 class PosixInput : public RandomAccess {
 public:
-    PosixInput(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
-    ~PosixInput() override { ::close(fd_); }
+    PosixInput(int fd, std::uint64_t size) : fd_(fd), size_(size) {
+        if (size == 0 || size > SIZE_MAX / 2) return;
+        void* m = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
+        if (m == MAP_FAILED) return;
+        slot_ = GuardMapping(static_cast<const std::uint8_t*>(m), static_cast<std::size_t>(size));
+        if (slot_ < 0) {
+            ::munmap(m, static_cast<std::size_t>(size));
+            return;
+        }
+        map_ = static_cast<const std::uint8_t*>(m);
+        ::madvise(m, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
+    }
+    ~PosixInput() override {
+        if (map_) {
+            UnguardMapping(slot_);
+            ::munmap(const_cast<std::uint8_t*>(map_), static_cast<std::size_t>(size_));
+        }
+        ::close(fd_);
+    }
+    PosixInput(const PosixInput&) = delete;
+    PosixInput& operator=(const PosixInput&) = delete;
+
     std::uint64_t Size() const override { return size_; }
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
         auto* p = static_cast<char*>(buffer);
@@ -29,10 +124,17 @@ public:
         }
         return true;
     }
+    const std::uint8_t* View(std::uint64_t offset, std::size_t size) override {
+        if (!map_ || offset > size_ || size > size_ - offset) return nullptr;
+        return map_ + offset;
+    }
+    bool Intact() const override { return !map_ || !mapSlots[slot_].hit.load(); }
 
 private:
     int fd_;
     std::uint64_t size_;
+    const std::uint8_t* map_ = nullptr;
+    int slot_ = -1;
 };
 
 class PosixOutput : public OutputFile {

@@ -12,6 +12,12 @@ public:
     virtual ~ByteSource() = default;
     // Up to `size` bytes; 0 at the end of the data.
     virtual std::size_t Read(std::uint8_t* buffer, std::size_t size) = 0;
+    // All the remaining bytes in place, when they are in memory already (a mapped file):
+    // consumes them, so that Read then returns 0. nullptr otherwise.
+    virtual const std::uint8_t* View(std::size_t& size) {
+        size = 0;
+        return nullptr;
+    }
 };
 
 class Sink {
@@ -21,11 +27,12 @@ public:
     virtual bool Write(const std::uint8_t* data, std::size_t size) = 0;
 };
 
-// A source over bytes in memory (tests, fuzzing).
+// A source over bytes in memory (tests, fuzzing); `inPlace` also offers them as a view,
+// as a mapped file does.
 class MemorySource : public ByteSource {
 public:
-    MemorySource(const void* data, std::size_t size)
-        : p_(static_cast<const std::uint8_t*>(data)), left_(size) {}
+    MemorySource(const void* data, std::size_t size, bool inPlace = false)
+        : p_(static_cast<const std::uint8_t*>(data)), left_(size), inPlace_(inPlace) {}
     std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
         const std::size_t n = size < left_ ? size : left_;
         if (n) std::memcpy(buffer, p_, n);
@@ -33,10 +40,20 @@ public:
         left_ -= n;
         return n;
     }
+    const std::uint8_t* View(std::size_t& size) override {
+        size = 0;
+        if (!inPlace_ || left_ == 0) return nullptr;
+        const std::uint8_t* p = p_;
+        size = left_;
+        p_ += left_;
+        left_ = 0;
+        return p;
+    }
 
 private:
     const std::uint8_t* p_;
     std::size_t left_;
+    bool inPlace_;
 };
 
 }  // namespace kavrel::lha

@@ -2,9 +2,13 @@
 // archive or for the start of a self-extracting one; real archives (end marks followed
 // by padding or trailers, LArc archives without an end mark, stubs) still read.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include "lha/Archive.h"
 #include "lha/Extractor.h"
+#include "lha/Messages.h"
 #include "LhaTestSupport.h"
 
 namespace kavrel::lha {
@@ -165,6 +169,47 @@ TEST(ArchiveReading, ArchivesBehindAStubAreStillFound) {
     const std::string pmarc = std::string("\x18\x79-pms-S\x08\x00\x00\xd7\r\nPMsfx") + std::string(300, 'x') +
                               ThreeStored().All() + '\0';
     EXPECT_TRUE(TestAndExtract(pmarc).ok);
+}
+
+// Cuts the archive short once decoding has begun, as another program might.
+class CutWhenReading : public ExtractionObserver {
+public:
+    CutWhenReading(std::string path, off_t size) : path_(std::move(path)), size_(size) {}
+    void OnBytesRead(std::uint64_t) override {
+        if (cut_) return;
+        cut_ = true;
+        EXPECT_EQ(::truncate(path_.c_str(), size_), 0);
+    }
+
+private:
+    std::string path_;
+    off_t size_;
+    bool cut_ = false;
+};
+
+// The native tool reads archives in place from a memory map; the pages lost by the cut
+// must fail the entries on them as unreadable, not end the process.
+TEST(ArchiveReading, AnArchiveCutShortWhileItIsReadFailsAndWritesNothing) {
+    std::string big;
+    for (std::uint32_t i = 0; i < 300000; ++i) big += static_cast<char>((i * 2654435761u) >> 13);
+    const std::string first = test::StoredEntry("a.txt", "first file");
+    const std::string archive = first + test::StoredEntry("big.bin", big) + test::StoredEntry("c.txt", "third file") + '\0';
+    for (Command command : {Command::Test, Command::Extract}) {
+        TempDir tmp;
+        WriteWhole(tmp / "arc.lzh", archive);
+        auto fs = MakePosixFileSystem();
+        Request r;
+        r.archive = tmp / "arc.lzh";
+        r.command = command;
+        r.destination = tmp / "dest";
+        CutWhenReading cut(r.archive, static_cast<off_t>(first.size() + 40));
+        const Outcome o = RunRequest(*fs, r, &cut);
+        EXPECT_FALSE(o.ok);
+        EXPECT_EQ(o.message, msg::ArchiveReadFailed());
+        EXPECT_TRUE(Tree(tmp / "dest").empty());
+    }
+    // Another bus error than ours is still fatal.
+    EXPECT_DEATH(::raise(SIGBUS), "");
 }
 
 }  // namespace

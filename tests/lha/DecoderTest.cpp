@@ -1,6 +1,8 @@
 // CRC, Huffman tables, the decoders on bare streams, and the headers of each level.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "lha/Crc16.h"
 #include "lha/Decoder.h"
 #include "lha/Header.h"
@@ -16,11 +18,18 @@ using test::CorpusDir;
 using test::ReadWhole;
 using test::StringSink;
 
+// Decodes through a reader's buffer and in place (from a block of exactly the stream's
+// size, so that the sanitizers see any read past it); both must agree.
 DecodeStatus DecodeString(Method m, const std::string& packed, std::uint64_t size, std::string& out) {
     MemorySource source(packed.data(), packed.size());
     StringSink sink;
     const DecodeStatus st = Decode(m, source, size, sink);
     out = sink.text;
+    const std::vector<std::uint8_t> exact(packed.begin(), packed.end());
+    MemorySource inPlace(exact.data(), exact.size(), true);
+    StringSink viewed;
+    EXPECT_EQ(Decode(m, inPlace, size, viewed), st);
+    EXPECT_TRUE(viewed.text == out);
     return st;
 }
 

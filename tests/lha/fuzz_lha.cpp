@@ -1,7 +1,9 @@
 // libFuzzer target over the archive library: header parsing of whole archives (with
 // every entry then decoded), each decoder on bare streams, the command-line parser and
 // the name checks. Build: -DKAVREL_FUZZ=ON -DKAVREL_SANITIZE=ON with clang++.
-// The first byte picks what the rest is fed to.
+// The first byte picks what the rest is fed to, and whether the decoders read through
+// their buffer or in place (as from a mapped file: the input block is exactly the
+// data's size, so a read past it is seen).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,7 +33,7 @@ public:
 
 constexpr std::uint64_t kMaxOutput = 1u << 20;
 
-void FuzzArchive(const std::uint8_t* data, std::size_t size) {
+void FuzzArchive(const std::uint8_t* data, std::size_t size, bool inPlace) {
     MemoryFile file(data, size);
     ArchiveListing listing;
     std::string error;
@@ -40,17 +42,17 @@ void FuzzArchive(const std::uint8_t* data, std::size_t size) {
         (void)CheckComponent(kavrel::Cp932ToUtf8(h.fileName));
         for (const std::string& d : h.directory) (void)CheckComponent(kavrel::Cp932ToUtf8(d));
         if (h.method == Method::Unknown) continue;
-        MemorySource source(data + h.dataOffset, static_cast<std::size_t>(h.compressedSize));
+        MemorySource source(data + h.dataOffset, static_cast<std::size_t>(h.compressedSize), inPlace);
         NullSink sink;
         const std::uint64_t want = h.originalSize < kMaxOutput ? h.originalSize : kMaxOutput;
         if (Decode(h.method, source, want, sink) == DecodeStatus::Ok && sink.total != want) __builtin_trap();
     }
 }
 
-void FuzzDecoder(Method method, const std::uint8_t* data, std::size_t size) {
+void FuzzDecoder(Method method, const std::uint8_t* data, std::size_t size, bool inPlace) {
     if (size < 3) return;
     const std::uint64_t want = (data[0] | (data[1] << 8) | (data[2] << 16)) % kMaxOutput;
-    MemorySource source(data + 3, size - 3);
+    MemorySource source(data + 3, size - 3, inPlace);
     NullSink sink;
     const DecodeStatus st = Decode(method, source, want, sink);
     if (sink.total > want || (st == DecodeStatus::Ok && sink.total != want)) __builtin_trap();
@@ -67,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                       Method::Lh6,    Method::Lh7, Method::Lzs, Method::Lz5, Method::Lhx};
     switch (mode % 13) {
     case 0: case 1: case 2:
-        FuzzArchive(data, size);
+        FuzzArchive(data, size, mode % 13 == 2);
         break;
     case 3: {
         ParsedCommandLine parsed;
@@ -77,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     default:
-        FuzzDecoder(kMethods[(mode % 13) - 4], data, size);
+        FuzzDecoder(kMethods[(mode % 13) - 4], data, size, (mode / 13) % 2 == 1);
         break;
     }
     return 0;
