@@ -1,18 +1,31 @@
 #include "lha/BitReader.h"
 
+#include <algorithm>
+
 namespace kavrel::lha {
 
 BitReader::BitReader(ByteSource& source)
     : source_(source), buffer_(new std::uint8_t[kBufferSize]), p_(buffer_.get()), end_(buffer_.get()) {
-    // A source in memory is read in place; the buffer then only takes its last few bytes.
+    // A source in memory is read in place, a piece at a time so that the source can let
+    // read pages go; the buffer then only takes the last few bytes.
     std::size_t n = 0;
     if (const std::uint8_t* v = source_.View(n)) {
         p_ = v;
-        end_ = v + n;
+        viewEnd_ = v + n;
+        end_ = v + std::min(n, kViewPiece);
     }
 }
 
 void BitReader::RefillSlow() {
+    if (viewEnd_ && end_ < viewEnd_) {
+        source_.Release(p_);
+        end_ = static_cast<std::size_t>(viewEnd_ - end_) > kViewPiece ? end_ + kViewPiece : viewEnd_;
+        if (end_ - p_ >= 8) {
+            Refill();
+            return;
+        }
+    }
+    viewEnd_ = nullptr;  // the view's last bytes go to the buffer below
     if (!eof_) {
         // Keep the few unread bytes and fill the rest of the buffer.
         const std::size_t keep = static_cast<std::size_t>(end_ - p_);

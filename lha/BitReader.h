@@ -68,12 +68,14 @@ public:
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
     static constexpr std::size_t kSlack = 16;
+    static constexpr std::size_t kViewPiece = 256u << 10;
     void RefillSlow();
 
     ByteSource& source_;
     std::unique_ptr<std::uint8_t[]> buffer_;
     const std::uint8_t* p_;
     const std::uint8_t* end_;
+    const std::uint8_t* viewEnd_ = nullptr;  // of the source's view, when it has one
     std::uint64_t bits_ = 0;
     int count_ = 0;
     bool eof_ = false;

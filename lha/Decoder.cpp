@@ -17,7 +17,9 @@ DecodeStatus CopyStored(ByteSource& in, std::uint64_t size, Sink& out) {
     if (const std::uint8_t* v = in.View(viewSize)) {
         const std::size_t n = viewSize < size ? viewSize : static_cast<std::size_t>(size);
         for (std::size_t at = 0; at < n; at += kPiece) {
-            if (!out.Write(v + at, std::min(n - at, kPiece))) return DecodeStatus::OutputFailed;
+            const std::size_t piece = std::min(n - at, kPiece);
+            if (!out.Write(v + at, piece)) return DecodeStatus::OutputFailed;
+            in.Release(v + at + piece);
         }
         return n == size ? DecodeStatus::Ok : DecodeStatus::Corrupt;
     }

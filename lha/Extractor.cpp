@@ -50,6 +50,7 @@ public:
         left_ = 0;
         return v;
     }
+    void Release(const std::uint8_t* upTo) override { file_.Release(upTo); }
 
 private:
     RandomAccess& file_;

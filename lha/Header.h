@@ -26,6 +26,8 @@ public:
     // False once a part of a view could not be read (the file was cut short meanwhile):
     // what was decoded from it is not the archive's.
     virtual bool Intact() const { return true; }
+    // The bytes of a view before `upTo` are no longer needed.
+    virtual void Release(const std::uint8_t* upTo) { (void)upTo; }
 };
 
 class MemoryFile : public RandomAccess {

@@ -99,6 +99,7 @@ public:
             return;
         }
         map_ = static_cast<const std::uint8_t*>(m);
+        released_ = map_;
         ::madvise(m, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
     }
     ~PosixInput() override {
@@ -129,11 +130,20 @@ public:
         return map_ + offset;
     }
     bool Intact() const override { return !map_ || !mapSlots[slot_].hit.load(); }
+    // Read pages leave the process (they stay in the page cache).
+    void Release(const std::uint8_t* upTo) override {
+        if (!map_ || upTo <= released_ || upTo > map_ + size_) return;
+        const auto* page = reinterpret_cast<const std::uint8_t*>(reinterpret_cast<std::uintptr_t>(upTo) & ~(pageSize - 1));
+        if (page <= released_) return;
+        ::madvise(const_cast<std::uint8_t*>(released_), static_cast<std::size_t>(page - released_), MADV_DONTNEED);
+        released_ = page;
+    }
 
 private:
     int fd_;
     std::uint64_t size_;
     const std::uint8_t* map_ = nullptr;
+    const std::uint8_t* released_ = nullptr;  // pages before it are let go
     int slot_ = -1;
 };
 

@@ -18,6 +18,9 @@ public:
         size = 0;
         return nullptr;
     }
+    // The view's bytes before `upTo` are read: a mapped file may let their pages go, so
+    // that memory does not grow with the archive.
+    virtual void Release(const std::uint8_t* upTo) { (void)upTo; }
 };
 
 class Sink {

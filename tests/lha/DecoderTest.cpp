@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "lha/BitReader.h"
 #include "lha/Crc16.h"
 #include "lha/Decoder.h"
 #include "lha/Header.h"
@@ -171,6 +172,35 @@ TEST(Decoders, TruncatedStreamsEndWithAnErrorNotAHang) {
         std::string out;
         EXPECT_EQ(DecodeString(m, packed.substr(0, packed.size() / 2), 18092, out), DecodeStatus::Corrupt) << f;
         EXPECT_LT(out.size(), 18092u) << f;
+    }
+}
+
+// Read in place, the bytes come out the same as through the buffer, also across the
+// view's end, and what has been read is released as the reading goes on (a mapped
+// archive then keeps few of its pages in memory).
+TEST(BitReader, ReadsAViewInPlaceAndReleasesWhatItRead) {
+    class Releasing : public MemorySource {
+    public:
+        using MemorySource::MemorySource;
+        void Release(const std::uint8_t* upTo) override {
+            EXPECT_GE(upTo, released);
+            released = upTo;
+        }
+        const std::uint8_t* released = nullptr;
+    };
+    std::vector<std::uint8_t> bytes(3u << 20);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 11);
+    for (const std::size_t size : {std::size_t{0}, std::size_t{5}, std::size_t{9}, bytes.size()}) {
+        Releasing inPlace(bytes.data(), size, true);
+        MemorySource buffered(bytes.data(), size);
+        BitReader a(inPlace), b(buffered);
+        for (std::size_t bit = 0; bit < size * 8 + 64; bit += 13) {
+            ASSERT_EQ(a.GetBits(13), b.GetBits(13)) << size << " at bit " << bit;
+        }
+        EXPECT_EQ(a.Exhausted(), b.Exhausted());
+        if (size == bytes.size()) {
+            EXPECT_GE(inPlace.released, bytes.data() + size - (1u << 20));
+        }
     }
 }
 
