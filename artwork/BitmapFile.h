@@ -60,8 +60,8 @@ bool TryGrow(std::vector<std::uint8_t>& block, std::size_t needed, std::size_t m
 // Reads `count` bytes from the file's current position into `block` at `offset`,
 // 32768 bytes at a time, growing the block only as each chunk is about to be read (so a
 // false size claim costs no more memory than the file really holds). Returns `count`
-// when all of it came, 0 at the first short read or when memory runs out. `block` must hold at least `offset`
-// bytes; on return it holds at most offset + count bytes.
+// when all of it came, 0 at the first short read or when memory runs out. `block` must
+// hold at least `offset` bytes; on return it holds at most offset + count bytes.
 std::uint32_t ReadFileInChunks(InputFile& file, std::vector<std::uint8_t>& block,
                                std::size_t offset, std::uint32_t count);
 

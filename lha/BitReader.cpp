@@ -12,14 +12,15 @@ BitReader::BitReader(ByteSource& source)
     if (const std::uint8_t* v = source_.View(n)) {
         p_ = v;
         viewEnd_ = v + n;
-        end_ = v + std::min(n, kViewPiece);
+        end_ = v + std::min(n, ByteSource::kViewPiece);
     }
 }
 
 void BitReader::RefillSlow() {
     if (viewEnd_ && end_ < viewEnd_) {
         source_.Release(p_);
-        end_ = static_cast<std::size_t>(viewEnd_ - end_) > kViewPiece ? end_ + kViewPiece : viewEnd_;
+        const std::size_t left = static_cast<std::size_t>(viewEnd_ - end_);
+        end_ += std::min(left, ByteSource::kViewPiece);
         if (end_ - p_ >= 8) {
             Refill();
             return;

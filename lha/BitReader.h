@@ -68,7 +68,6 @@ public:
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
     static constexpr std::size_t kSlack = 16;
-    static constexpr std::size_t kViewPiece = 256u << 10;
     void RefillSlow();
 
     ByteSource& source_;

@@ -11,8 +11,8 @@ namespace kavrel::lha {
 namespace {
 
 DecodeStatus CopyStored(ByteSource& in, std::uint64_t size, Sink& out) {
-    // Bytes in place go straight to the sink, in pieces the size of a decoder's output.
-    constexpr std::size_t kPiece = 256u << 10;
+    // Bytes in place go straight to the sink, a piece at a time.
+    constexpr std::size_t kPiece = ByteSource::kViewPiece;
     std::size_t viewSize = 0;
     if (const std::uint8_t* v = in.View(viewSize)) {
         const std::size_t n = viewSize < size ? viewSize : static_cast<std::size_t>(size);

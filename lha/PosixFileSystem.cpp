@@ -36,9 +36,10 @@ std::uintptr_t pageSize = 4096;
 
 void OnBusError(int signal, siginfo_t* info, void* context) {
     const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    const bool fault = info->si_code > 0;  // a signal sent by a program has no address
     for (MapSlot& slot : mapSlots) {
         const std::uintptr_t begin = slot.begin.load();
-        if (info->si_code > 0 && begin > kSlotBusy && address >= begin && address < slot.end.load()) {
+        if (fault && begin > kSlotBusy && address >= begin && address < slot.end.load()) {
             void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
             if (::mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_FIXED | MAP_ANONYMOUS, -1, 0) != MAP_FAILED) {
                 slot.hit.store(true);

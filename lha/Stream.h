@@ -9,6 +9,9 @@ namespace kavrel::lha {
 
 class ByteSource {
 public:
+    // How much of a view a reader takes at a time before releasing what it has read.
+    static constexpr std::size_t kViewPiece = 256u << 10;
+
     virtual ~ByteSource() = default;
     // Up to `size` bytes; 0 at the end of the data.
     virtual std::size_t Read(std::uint8_t* buffer, std::size_t size) = 0;

@@ -10,14 +10,8 @@
 # Work folder: build/lha-bench (the mix is made once and kept until gen-mix.py changes).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-# Every tool on one core, as the issue's figures were measured: a tool's helper threads
-# (jlha's compiler and garbage collector) then cost it time instead of hiding on an idle
-# core. CORE=N picks the core; CORE=all runs unpinned.
-if [ -z "${KAVREL_BENCH_CORE:-}" ] && [ "${CORE:-}" != all ] && command -v taskset >/dev/null; then
-  core="${CORE:-$(taskset -pc $$ | sed 's/.*: *//; s/[-,].*//')}"
-  KAVREL_BENCH_CORE="$core" exec taskset -c "$core" "$0" "$@"
-fi
-if [ -n "${KAVREL_BENCH_CORE:-}" ]; then echo "every tool runs on core $KAVREL_BENCH_CORE"; fi
+. "$root/bench/lha/common.sh"
+pin_to_one_core "$@"  # every tool on one core (CORE=N, CORE=all unpinned)
 tool="$(realpath "${1:-$root/build/release/lha/tool/kavrel-lha}")"
 work="$root/build/lha-bench"
 runs="${RUNS:-3}"
@@ -26,12 +20,7 @@ for t in lha lhasa gzip python3 /usr/bin/time; do
   command -v "$t" >/dev/null || { echo "missing $t (packages jlha-utils, lhasa, gzip, python3, time)" >&2; exit 1; }
 done
 mix="$work/mix"
-# Made again whenever the generator changes (bench-lha.sh shares the folder and the rule).
-if [ ! -f "$mix/.done" ] || [ "$root/bench/lha/gen-mix.py" -nt "$mix/.done" ]; then
-  echo "making the mix in $mix"
-  python3 "$root/bench/lha/gen-mix.py" "$mix"
-  touch "$mix/.done"
-fi
+make_mix "$mix"  # made again whenever the generator changes
 kinds=(text.txt log.txt mixed.bin sparse.bin random.bin)
 out="$work/compress"
 rm -rf "$out"; mkdir -p "$out"

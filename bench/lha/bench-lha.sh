@@ -12,14 +12,8 @@
 # Work folder: build/lha-bench (data in mix/ and the archives are made once and kept).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-# Every tool on one core, as the issue's figures were measured: a tool's helper threads
-# (jlha's compiler and garbage collector) then cost it time instead of hiding on an idle
-# core. CORE=N picks the core; CORE=all runs unpinned.
-if [ -z "${KAVREL_BENCH_CORE:-}" ] && [ "${CORE:-}" != all ] && command -v taskset >/dev/null; then
-  core="${CORE:-$(taskset -pc $$ | sed 's/.*: *//; s/[-,].*//')}"
-  KAVREL_BENCH_CORE="$core" exec taskset -c "$core" "$0" "$@"
-fi
-if [ -n "${KAVREL_BENCH_CORE:-}" ]; then echo "every tool runs on core $KAVREL_BENCH_CORE"; fi
+. "$root/bench/lha/common.sh"
+pin_to_one_core "$@"  # every tool on one core (CORE=N, CORE=all unpinned)
 target="${1:-$root/build/release/lha/tool/kavrel-lha}"
 [ -d "$target" ] && target="$target/lha/tool/kavrel-lha"
 tool="$(cd "$(dirname "$target")" 2>/dev/null && pwd)/$(basename "$target")"
@@ -33,12 +27,7 @@ for t in lhasa bsdtar lha python3 /usr/bin/time; do
 done
 mkdir -p "$work"
 
-# Made again whenever the generator changes, and the archives with it.
-if [ ! -f "$mix/.done" ] || [ "$root/bench/lha/gen-mix.py" -nt "$mix/.done" ]; then
-  echo "making the mix in $mix"
-  python3 "$root/bench/lha/gen-mix.py" "$mix"
-  touch "$mix/.done"
-fi
+make_mix "$mix"  # made again whenever the generator changes, and the archives with it
 for m in 5 7; do
   arc="$work/lh$m.lzh"
   if [ ! -f "$arc" ] || [ "$mix/.done" -nt "$arc" ]; then
