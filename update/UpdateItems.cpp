@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "description/ItemRules.h"
 #include "platform/Text.h"
 #include "update/ArchiveCommandLine.h"
-#include "update/SplitPath.h"
+#include "description/SplitPath.h"
 #include "update/UpdateMessages.h"
 
 namespace kavrel {
@@ -16,8 +17,6 @@ namespace text = update_text;
 // The archive library's output buffer.
 constexpr std::size_t kArchiveOutputSize = 256;
 constexpr std::uint32_t kReadOnly = 0x01;
-
-bool IsSystemArchive(const std::string& name) { return SplitPath(name).fname == "START"; }
 
 std::string BaseName(const std::string& stored) {
     const std::size_t cut = stored.find_last_of("/\\");
@@ -248,9 +247,9 @@ std::optional<RunOutcome> ItemRun::Install(int index) {
 }
 
 std::optional<RunOutcome> ItemRun::InstallArchive(int index, const std::string& target) {
-    // Kept in the description: the per-system archive is known by this name from now on.
-    desc_.m_strItemName[index] = ArchiveName(index);
-    const std::string& name = desc_.m_strItemName[index];
+    // The extended name is this run's: the description keeps the item as info.txt names
+    // it, so a later run against another system extracts that system's archive.
+    const std::string name = ArchiveName(index);
     const ArchiveCommandLines lines = BuildArchiveCommandLines(windows_, source_ + name, target, folder_);
     if (lines.problem != CommandLineProblem::None) {
         platform_.ShowMessage(text::MediumUnusable(source_ + name + ".lzh"), text::kCaptionError, MessageButtons::Ok);

@@ -18,8 +18,8 @@ struct MediumState {
 };
 
 // `sourceFolder` is the medium's folder, ending in a backslash or a bare "X:".
-// What the run writes into `desc` (the probed settings-file name, the system number,
-// the extended name of a START archive) stays there for later runs.
+// What the run writes into `desc` (the probed settings-file name, the system number)
+// stays there for later runs; the item table is left as info.txt names it.
 RunOutcome RunUpdate(Platform& platform, UpdateDescription& desc, const std::string& sourceFolder,
                      MediumState& medium);
 

@@ -26,7 +26,7 @@ class SystemArchiveTest : public UpdateRunTest, public ::testing::WithParamInter
 TEST_P(SystemArchiveTest, NameGetsTheSystemNumber) {
     AddItem(1, 1, GetParam().name, "");
     EXPECT_EQ(Run(), 1);
-    EXPECT_EQ(desc.m_strItemName[0], GetParam().extended);
+    EXPECT_EQ(desc.m_strItemName[0], GetParam().name);
     ASSERT_EQ(Extractions().size(), 1u);
     EXPECT_EQ(Extractions()[0],
               "e -mcwC:\\WINDOWS \"D:\\MEDIUM\\" + GetParam().extended + "\" \"C:\\PROG\\\\\"");
@@ -37,6 +37,29 @@ INSTANTIATE_TEST_SUITE_P(Names, SystemArchiveTest,
                                            SystemArchive{"SUB\\START", "SUB\\START12"},
                                            SystemArchive{"STARTER", "STARTER"},
                                            SystemArchive{"RESTART", "RESTART"}));
+
+// The extended name belongs to the run that made it: a user sent back after the START
+// archive went in, who then picks an installation of another system, gets that system's.
+TEST_F(UpdateRunTest, ARunAfterARefusalExtractsTheArchiveOfItsOwnSystem) {
+    UseRemovableMedium();
+    AddItem(1, 1, "START", "", false);
+    p.AddFile(source + "START12.lzh");
+    p.AddFile(source + "START5.lzh");
+    AddItem(2, 0, "B.TXT", "");
+    p.AddFile("C:\\PROG\\B.TXT");
+    p.filesInUse = {"C:\\PROG\\B.TXT"};
+    EXPECT_EQ(Run(), 0);
+    ASSERT_EQ(Extractions().size(), 1u);
+
+    p.waitCursorsBegun = 0;
+    p.AddFile("D:\\OTHER\\main.exe", "MZ");
+    p.AddFile("D:\\OTHER\\ConfigData.xml", "<Version>V6.1</Version>\n");
+    p.AddFile("D:\\OTHER\\SYS05.ico", "icon");
+    desc.m_strDestFolder = "D:\\OTHER\\";
+    EXPECT_EQ(Run(), 1);
+    ASSERT_EQ(Extractions().size(), 2u);
+    EXPECT_THAT(Extractions()[1], ::testing::HasSubstr("\"F:\\DISK\\START5\""));
+}
 
 TEST_F(UpdateRunTest, SystemArchiveWithoutSystemSendsTheUserBack) {
     p.Remove("C:\\PROG\\SYS12.ico");

@@ -3,6 +3,7 @@
 // F:\DISK\ (removable).
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
