@@ -1,4 +1,4 @@
-#include "update/SplitPath.h"
+#include "description/SplitPath.h"
 
 namespace kavrel {
 

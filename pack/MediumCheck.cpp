@@ -6,6 +6,7 @@
 #include "artwork/BitmapFile.h"
 #include "checks/VersionCheck.h"
 #include "description/InfoFile.h"
+#include "description/ItemRules.h"
 #include "lha/Extractor.h"
 #include "pack/DiskSpace.h"
 #include "pack/Files.h"
@@ -218,7 +219,7 @@ private:
         const bool archive = desc_.m_nItemKind[i] == 1;
         if (!archive) {
             wanted.push_back(name);
-        } else if (IsStartName(name)) {
+        } else if (IsSystemArchive(name)) {
             for (int s : NamedSystems()) wanted.push_back(name + std::to_string(s) + ".lzh");
         } else {
             wanted.push_back(name + ".lzh");
@@ -231,11 +232,6 @@ private:
                 TestArchive(line, JoinPath(holder.folder, found), w);
             }
         }
-    }
-
-    static bool IsStartName(const std::string& name) {
-        const auto slash = name.find_last_of("\\/");
-        return (slash == std::string::npos ? name : name.substr(slash + 1)) == "START";
     }
 
     void TestArchive(int line, const std::string& path, const std::string& shown) {

@@ -2,19 +2,12 @@
 
 #include <map>
 
+#include "description/ItemRules.h"
 #include "pack/DiskPlan.h"
 #include "platform/Text.h"
 
 namespace kavrel::pack {
 namespace {
-
-bool IsStart(const std::string& name) {
-    const auto slash = name.find_last_of("\\/");
-    std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
-    const auto dot = base.rfind('.');
-    if (dot != std::string::npos) base.resize(dot);
-    return base == "START";
-}
 
 std::map<std::string, int> DiskOfEveryFile(const std::vector<std::vector<std::string>>& files) {
     std::map<std::string, int> where;
@@ -38,7 +31,7 @@ std::vector<std::string> DiskTestPaths(int kind, const std::string& name, const 
     std::vector<std::string> paths{NameKey(name) + ".LZH"};
     if (kind != 1) {
         paths.push_back(NameKey(name));
-    } else if (IsStart(name)) {
+    } else if (IsSystemArchive(name)) {
         for (int system : systems) paths.push_back(NameKey(name) + std::to_string(system) + ".LZH");
     }
     return paths;

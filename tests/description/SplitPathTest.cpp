@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "update/SplitPath.h"
+#include "description/SplitPath.h"
 
 namespace kavrel {
 namespace {

@@ -99,6 +99,18 @@ TEST_F(MediumCheckTest, MissingItemsAreNamedByTheirLine) {
     EXPECT_EQ(ExitCodeFor(diags), kExitErrors);
 }
 
+// An item whose file-name part is START before its extension is a per-system archive,
+// for the check as for the update run: START.X needs START.X<n>.lzh for every named system.
+TEST_F(MediumCheckTest, APerSystemArchiveWithAnExtensionIsCheckedAsTheRunInstallsIt) {
+    auto lines = Fixed();
+    lines.push_back("1,1,START.X,BIN\\");
+    WriteText(Folder() + "/info.txt", Cp932Lines(lines));
+    for (int s = 1; s <= 15; ++s) Copy("START12.lzh", Folder() + "/START.X" + std::to_string(s) + ".lzh");
+    Diagnostics diags;
+    EXPECT_EQ(Check(Folder(), diags), "");
+    EXPECT_EQ(result_.archivesTested, 15);
+}
+
 TEST_F(MediumCheckTest, ADamagedArchiveFailsItsFullTest) {
     LayOutFolder(FolderLines());
     std::string bytes;
