@@ -2,67 +2,26 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
 #include "app/SourceFolder.h"
 #include "app/Unattended.h"
 #include "platform/Text.h"
+#include "platform/win32/Win32Machine.h"
+#include "platform/win32/Win32Process.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 namespace {
 
-CKavrelApp* g_app = nullptr;
-Win32Platform* g_platform = nullptr;
-
-std::string ModulePath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return {};
-        if (n < buffer.size()) return Narrow(std::wstring(buffer.data(), n));
-        buffer.resize(buffer.size() * 2);  // long paths: no fixed limit
-    }
-}
-
-// The version Windows really is (GetVersionEx answers what the manifest claims).
-std::string WindowsVersion() {
-    using RtlGetVersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof info;
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    const auto proc = ntdll ? reinterpret_cast<RtlGetVersionProc>(
-                                  reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")))
-                            : nullptr;
-    if (proc == nullptr || proc(&info) != 0) return "unknown";
-    return DecimalText(info.dwMajorVersion) + "." + DecimalText(info.dwMinorVersion) + " build " +
-           DecimalText(info.dwBuildNumber);
-}
-
-// Writes the text where whoever started us can read it: a redirected output, the console
-// we were started from, or else nowhere (false).
-bool WriteToConsole(const std::string& text) {
-    DWORD written = 0;
-    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out != nullptr && out != INVALID_HANDLE_VALUE && ::GetFileType(out) != FILE_TYPE_CHAR &&
-        ::GetFileType(out) != FILE_TYPE_UNKNOWN) {
-        return ::WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
-    }
-    if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return false;
-    const HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (console == INVALID_HANDLE_VALUE) return false;
-    const std::wstring wide = Widen("\r\n" + text);
-    const bool ok = ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
-    ::CloseHandle(console);
-    return ok;
-}
+// For the fatal-error handler, which has no object of its own.
+Win32Seams* g_seams = nullptr;
 
 }  // namespace
 
 [[noreturn]] void CKavrelApp::OnUnexpectedError() {
-    if (g_platform != nullptr) {
-        g_platform->Log("unexpected error (out of memory?): the program ends");
-        if (!g_platform->Unattended()) {
-            ::MessageBoxW(g_platform->Owner(), L"予期しないエラーが起きたため、Kavrel を終了します。", L"エラー",
+    if (g_seams != nullptr) {
+        g_seams->log.Log("unexpected error (out of memory?): the program ends");
+        if (!g_seams->user.Unattended()) {
+            ::MessageBoxW(g_seams->user.Owner(), L"予期しないエラーが起きたため、Kavrel を終了します。", L"エラー",
                           MB_OK | MB_ICONERROR);
         }
     }
@@ -94,18 +53,16 @@ void CKavrelApp::OpenLog(const std::wstring& commandLine) {
         }
         return;
     }
-    m_platform.SetLog(&m_log);
-    m_platform.Log("Kavrel " KAVREL_VERSION " (" KAVREL_ARCH ")");
-    m_platform.Log("command line: " + Narrow(commandLine));
-    m_platform.Log(std::string("mode: ") + (m_options.unattended ? "unattended (/S)" : "wizard"));
-    m_platform.Log("medium folder: " + SourceFolder());
-    m_platform.Log("Windows " + WindowsVersion() + ", Windows folder " + m_platform.WindowsDirectory());
+    m_seams.log.Attach(&m_log);
+    m_seams.log.Log("Kavrel " KAVREL_VERSION " (" KAVREL_ARCH ")");
+    m_seams.log.Log("command line: " + Narrow(commandLine));
+    m_seams.log.Log(std::string("mode: ") + (m_options.unattended ? "unattended (/S)" : "wizard"));
+    m_seams.log.Log("medium folder: " + m_strSourceFolder);
+    m_seams.log.Log("Windows " + WindowsVersionText() + ", Windows folder " + m_seams.machine.WindowsDirectory());
 }
 
 int CKavrelApp::Main(const std::wstring& commandLine) {
-    g_app = this;
-    g_platform = &m_platform;
-    SetUnexpectedErrorHandler(&CKavrelApp::OnUnexpectedError);
+    g_seams = &m_seams;
 
     const std::string arguments(ArgumentsOf(Narrow(commandLine)));
     std::string problem;
@@ -114,9 +71,9 @@ int CKavrelApp::Main(const std::wstring& commandLine) {
         m_options.unattended = MentionsUnattended(arguments);
         ShowUsage(problem);
         if (m_options.unattended) {
-            SetSourceFolder(SourceFolderFromModulePath(ModulePath()));
+            m_strSourceFolder = SourceFolderFromModulePath(ModulePath());
             OpenLog(commandLine);
-            m_platform.Log("usage error: " + problem + "; nothing was changed");
+            m_seams.log.Log("usage error: " + problem + "; nothing was changed");
         }
         return static_cast<int>(ExitCode::UsageError);
     }
@@ -129,29 +86,29 @@ int CKavrelApp::Main(const std::wstring& commandLine) {
     if (!m_options.folder.empty()) m_options.folder = AbsolutePath(m_options.folder);
     if (!m_options.logFile.empty()) m_options.logFile = AbsolutePath(m_options.logFile);
 
-    SetSourceFolder(SourceFolderFromModulePath(ModulePath()));
+    m_strSourceFolder = SourceFolderFromModulePath(ModulePath());
     OpenLog(commandLine);
-    const std::uint64_t started = m_platform.Milliseconds();
+    const std::uint64_t started = m_seams.machine.Milliseconds();
     ExitCode code = ExitCode::StartFailed;
     if (m_options.unattended) {
         code = RunUnattended();
     } else if (InitInstance()) {
         code = static_cast<ExitCode>(Run());
     }
-    m_platform.Log("exit code " + DecimalText(static_cast<int>(code)) + " after " +
-                   DecimalText(m_platform.Milliseconds() - started) + " ms");
+    m_seams.log.Log("exit code " + DecimalText(static_cast<int>(code)) + " after " +
+                    DecimalText(m_seams.machine.Milliseconds() - started) + " ms");
     return static_cast<int>(code);
 }
 
 ExitCode CKavrelApp::RunUnattended() {
-    m_platform.SetUnattended(true);
-    return UnattendedUpdate(m_platform, m_options.folder);
+    m_seams.user.SetUnattended(true);
+    return UnattendedUpdate(m_seams, m_strSourceFolder, m_options.folder);
 }
 
 bool CKavrelApp::InitInstance() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&icc);
-    m_frame = std::make_unique<CMainFrame>(m_platform, m_options.folder);
+    m_frame = std::make_unique<CMainFrame>(m_seams, m_strSourceFolder, m_options.folder);
     if (!m_frame->Create()) return false;
     ::ShowWindow(m_frame->GetSafeHwnd(), SW_SHOW);
     ::UpdateWindow(m_frame->GetSafeHwnd());

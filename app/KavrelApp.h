@@ -7,12 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "app/ExitCode.h"
 #include "app/MainFrame.h"
 #include "app/StartOptions.h"
 #include "framework/App.h"
-#include "platform/win32/Win32Log.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Seams.h"
+#include "update/Outcome.h"
 
 namespace kavrel {
 
@@ -30,9 +29,10 @@ private:
     void OpenLog(const std::wstring& commandLine);
     void ShowUsage(const std::string& problem);
 
-    Win32Platform m_platform;
+    Win32Seams m_seams;
     StartOptions m_options;
     FileLog m_log;
+    std::string m_strSourceFolder;  // the medium's: the drive and directory of Kavrel.exe
     std::unique_ptr<CMainFrame> m_frame;
 };
 

@@ -1,6 +1,5 @@
 #include "app/MainFrame.h"
 
-#include "app/SourceFolder.h"
 #include "description/InfoFile.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
@@ -24,7 +23,7 @@ bool CMainFrame::Create() {
 
 int CMainFrame::OnCreate() {
     SetMainWindow(m_hWnd);
-    m_view = std::make_unique<CKavrelView>(m_platform, m_strProposedFolder);
+    m_view = std::make_unique<CKavrelView>(m_seams, m_strSourceFolder, m_strProposedFolder);
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     if (!m_view->Create(m_hWnd, client)) return -1;
@@ -49,7 +48,7 @@ bool CMainFrame::OnCommand(int id, int /*code*/, HWND /*control*/) {
     return false;
 }
 
-void CMainFrame::OnFrameTitle() { SetWindowText(ReadInfoTitle(m_platform, SourceFolder())); }
+void CMainFrame::OnFrameTitle() { SetWindowText(ReadInfoTitle(m_seams.files, m_strSourceFolder)); }
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {

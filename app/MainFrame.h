@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "framework/Window.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Seams.h"
 #include "wizard/KavrelView.h"
 
 namespace kavrel {
@@ -14,8 +14,8 @@ constexpr int ID_FRAME_TITLE = 104;
 
 class CMainFrame : public CWnd {
 public:
-    CMainFrame(Win32Platform& platform, std::string proposedFolder)
-        : m_platform(platform), m_strProposedFolder(std::move(proposedFolder)) {}
+    CMainFrame(Win32Seams& seams, const std::string& sourceFolder, std::string proposedFolder)
+        : m_seams(seams), m_strSourceFolder(sourceFolder), m_strProposedFolder(std::move(proposedFolder)) {}
     bool Create();
 
 protected:
@@ -26,7 +26,8 @@ protected:
 private:
     void OnFrameTitle();
 
-    Win32Platform& m_platform;
+    Win32Seams& m_seams;
+    const std::string& m_strSourceFolder;
     std::string m_strProposedFolder;
     std::unique_ptr<CKavrelView> m_view;
 };

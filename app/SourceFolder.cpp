@@ -1,12 +1,6 @@
 #include "app/SourceFolder.h"
 
 namespace kavrel {
-namespace {
-std::string& Storage() {
-    static std::string folder;
-    return folder;
-}
-}  // namespace
 
 std::string SourceFolderFromModulePath(const std::string& modulePath) {
     // Drive and directory as _splitpath gives them: everything up to the last separator.
@@ -16,8 +10,5 @@ std::string SourceFolderFromModulePath(const std::string& modulePath) {
     if (modulePath.size() >= 2 && modulePath[1] == ':') return modulePath.substr(0, 2);
     return {};
 }
-
-const std::string& SourceFolder() { return Storage(); }
-void SetSourceFolder(std::string folder) { Storage() = std::move(folder); }
 
 }  // namespace kavrel

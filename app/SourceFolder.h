@@ -11,8 +11,4 @@ namespace kavrel {
 // drive-relative and follow wherever folder browsing left that drive's directory.
 std::string SourceFolderFromModulePath(const std::string& modulePath);
 
-// The process-wide Source folder, set once at start-up.
-const std::string& SourceFolder();
-void SetSourceFolder(std::string folder);
-
 }  // namespace kavrel

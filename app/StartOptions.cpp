@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "platform/Text.h"
+#include "update/Outcome.h"
+
 namespace kavrel {
 namespace {
 
@@ -118,21 +121,34 @@ bool ParseStartOptions(std::string_view arguments, StartOptions& options, std::s
 }
 
 std::string UsageText() {
-    return "使い方: Kavrel.exe [/S] [/LOG=ファイル] [/D=フォルダー]\r\n"
-           "\r\n"
-           "  /S              画面を出さずに更新します (無人更新)。\r\n"
-           "                  フォルダーは /D= か info.txt の 16 行目から取ります。\r\n"
-           "  /LOG=ファイル   更新の記録をそのファイルに書きます。\r\n"
-           "                  /S だけのときは %TEMP%\\Kavrel.log に書きます。\r\n"
-           "  /D=フォルダー   インストール先のフォルダー。最後に指定します\r\n"
-           "                  (空白を含むフォルダーも引用符なしで書けます)。\r\n"
-           "  /?              この説明を表示します。\r\n"
-           "\r\n"
-           "終了コード: 0 正常に更新, 2 更新前に終了, 3 指定の誤り, 4 info.txt がない,\r\n"
-           "  10 インストール先が正しくない, 11 バージョンが違う, 12 製品が実行中/ファイル使用中,\r\n"
-           "  13 書き込み権限がない, 14 フォルダー名が使えない, 15 更新ディスクの場所が使えない,\r\n"
-           "  20 システム名称がない, 21 次のディスクが必要, 30 書庫の展開に失敗,\r\n"
-           "  31 ファイルのコピーに失敗, 32 属性の更新に失敗, 1602 利用者が取消し。\r\n";
+    std::string text = "使い方: Kavrel.exe [/S] [/LOG=ファイル] [/D=フォルダー]\r\n"
+                       "\r\n"
+                       "  /S              画面を出さずに更新します (無人更新)。\r\n"
+                       "                  フォルダーは /D= か info.txt の 16 行目から取ります。\r\n"
+                       "  /LOG=ファイル   更新の記録をそのファイルに書きます。\r\n"
+                       "                  /S だけのときは %TEMP%\\Kavrel.log に書きます。\r\n"
+                       "  /D=フォルダー   インストール先のフォルダー。最後に指定します\r\n"
+                       "                  (空白を含むフォルダーも引用符なしで書けます)。\r\n"
+                       "  /?              この説明を表示します。\r\n"
+                       "\r\n"
+                       "終了コード:";
+    // Four codes a line keeps the lines within a console's width.
+    int onLine = 0;
+    for (const ExitCodeInfo& info : kExitCodes) {
+        if (onLine == 4) {
+            text += ",\r\n ";
+            onLine = 0;
+        } else if (onLine > 0) {
+            text += ",";
+        }
+        text += ' ';
+        text += DecimalText(static_cast<int>(info.code));
+        text += ' ';
+        text += info.usage;
+        ++onLine;
+    }
+    text += "。\r\n";
+    return text;
 }
 
 }  // namespace kavrel

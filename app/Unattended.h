@@ -1,16 +1,15 @@
 // The unattended update (/S): no window of any kind. The description is read, the folder
-// comes from /D= or line 16, every message goes to the log with the answer taken, and a
-// message-only window receives the archive library's reports.
+// comes from /D= or line 16, and every message goes to the log with the answer taken.
 #pragma once
 
 #include <string>
 
-#include "app/ExitCode.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Seams.h"
+#include "update/Outcome.h"
 
 namespace kavrel {
 
 // `folder`: the installation folder from /D=, or empty for line 16 of info.txt.
-ExitCode UnattendedUpdate(Win32Platform& platform, const std::string& folder);
+ExitCode UnattendedUpdate(Win32Seams& seams, const std::string& sourceFolder, const std::string& folder);
 
 }  // namespace kavrel

@@ -259,8 +259,8 @@ int LoadBitmapFile(InputFile& file, LoadedBitmap& out) {
 #endif
 }
 
-int LoadBitmapFile(Platform& platform, const std::string& path, LoadedBitmap& out) {
-    const std::unique_ptr<InputFile> file = platform.OpenRead(path);
+int LoadBitmapFile(FileReader& files, const std::string& path, LoadedBitmap& out) {
+    const std::unique_ptr<InputFile> file = files.OpenRead(path);
     if (!file) return 0;
     return LoadBitmapFile(*file, out);
 }

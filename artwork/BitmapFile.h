@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
@@ -69,7 +69,7 @@ std::uint32_t ReadFileInChunks(InputFile& file, std::vector<std::uint8_t>& block
 // bitmap was read and is safe to draw, else 0 (`out` is then unspecified).
 int LoadBitmapFile(InputFile& file, LoadedBitmap& out);
 // The same on a path; 0 when the file cannot be opened.
-int LoadBitmapFile(Platform& platform, const std::string& path, LoadedBitmap& out);
+int LoadBitmapFile(FileReader& files, const std::string& path, LoadedBitmap& out);
 
 // One palette entry per colour-table entry of a loaded block.
 struct PaletteColour {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 

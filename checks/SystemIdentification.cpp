@@ -12,7 +12,7 @@ constexpr const char* kOldReleaseVersion = "V5.0 L01";
 
 }  // namespace
 
-int CheckInstallFolder(Platform& platform, const UpdateDescription& desc, std::string& folder,
+int CheckInstallFolder(FileReader& files, EventLog& log, const UpdateDescription& desc, std::string& folder,
                        const std::string& settingsFile) {
     const bool oldRelease = desc.m_strTargetVersion == kOldReleaseVersion;
     const std::string subfolder = oldRelease ? "emst\\07\\" : "ZAVURE\\Ges\\";
@@ -20,15 +20,15 @@ int CheckInstallFolder(Platform& platform, const UpdateDescription& desc, std::s
     const int whenFound = oldRelease ? 1 : 0;
     const int whenMissing = 1 - whenFound;
 
-    if (!platform.Exists(folder)) {
-        platform.Log("installation folder " + folder + ": not found");
+    if (!files.Exists(folder)) {
+        log.Log("installation folder " + folder + ": not found");
         return whenMissing;
     }
     // Logs what was probed and what it means for the folder.
     const auto probe = [&](const std::string& path) {
-        const bool found = platform.Exists(path);
+        const bool found = files.Exists(path);
         const int result = found ? whenFound : whenMissing;
-        platform.Log("settings file " + path + (found ? ": found" : ": not found") +
+        log.Log("settings file " + path + (found ? ": found" : ": not found") +
                      (result == 1 ? " (folder accepted)" : " (folder refused)"));
         return found;
     };
@@ -40,22 +40,20 @@ int CheckInstallFolder(Platform& platform, const UpdateDescription& desc, std::s
     return probe(folder + subfolder + settingsFile) ? whenFound : whenMissing;
 }
 
-int CheckMainProgram(Platform& platform, const std::string& folder,
-                     const std::string& /*settingsFile*/) {
+int CheckMainProgram(FileReader& files, EventLog& log, const std::string& folder) {
     const std::string program = folder + "\\main.exe";
-    const bool found = platform.Exists(folder) && platform.Exists(program);
-    platform.Log("program " + program + (found ? ": found" : ": not found"));
+    const bool found = files.Exists(folder) && files.Exists(program);
+    log.Log("program " + program + (found ? ": found" : ": not found"));
     return found ? 1 : 0;
 }
 
-int FindSystemNumber(Platform& platform, const UpdateDescription& desc, const std::string& folder,
-                     const std::string& /*settingsFile*/) {
+int FindSystemNumber(FolderSearch& files, EventLog& log, const UpdateDescription& desc, const std::string& folder) {
     const std::string pattern = folder + "*.ico";
-    const std::vector<FoundEntry> found = platform.FindFiles(pattern);
+    const std::vector<FoundEntry> found = files.FindFiles(pattern);
     // Installations carry one icon file; should there be several, the one the search
     // returns last decides, and a folder returned last means no name at all.
     if (found.empty() || found.back().isDirectory) {
-        platform.Log("icon " + pattern + ": none found, no system number");
+        log.Log("icon " + pattern + ": none found, no system number");
         return -1;
     }
 
@@ -64,12 +62,12 @@ int FindSystemNumber(Platform& platform, const UpdateDescription& desc, const st
     for (int position = 1; position <= kSystemCount; ++position) {
         // An empty system name matches every stem, as it always has.
         if (stem.find(desc.m_strSystemName[position - 1]) != std::string::npos) {
-            platform.Log("icon " + name + ": system " + DecimalText(position) + " (" +
+            log.Log("icon " + name + ": system " + DecimalText(position) + " (" +
                          desc.m_strSystemName[position - 1] + ")");
             return position;
         }
     }
-    platform.Log("icon " + name + ": no system name matches, no system number");
+    log.Log("icon " + name + ": no system name matches, no system number");
     return -1;
 }
 

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "description/UpdateDescription.h"
-#include "platform/Platform.h"
+#include "platform/EventLog.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
@@ -14,17 +15,14 @@ namespace kavrel {
 // other target version it must NOT be in ZAVURE\Ges. When the first probe fails, one
 // backslash is appended to `folder` (also when it already ends with one) and the probe
 // is repeated; the caller keeps using the changed text.
-int CheckInstallFolder(Platform& platform, const UpdateDescription& desc, std::string& folder,
+int CheckInstallFolder(FileReader& files, EventLog& log, const UpdateDescription& desc, std::string& folder,
                        const std::string& settingsFile);
 
 // 1 when `folder` exists and holds main.exe (a file or a folder of that name).
-// `settingsFile` plays no part; it is taken for the run's uniform calls.
-int CheckMainProgram(Platform& platform, const std::string& folder, const std::string& settingsFile);
+int CheckMainProgram(FileReader& files, EventLog& log, const std::string& folder);
 
 // The installed system: the position (1 to 15) of the first system name found in the
-// stem of the icon file the directory search returns last, or -1. `settingsFile` plays
-// no part.
-int FindSystemNumber(Platform& platform, const UpdateDescription& desc, const std::string& folder,
-                     const std::string& settingsFile);
+// stem of the icon file the directory search returns last, or -1.
+int FindSystemNumber(FolderSearch& files, EventLog& log, const UpdateDescription& desc, const std::string& folder);
 
 }  // namespace kavrel

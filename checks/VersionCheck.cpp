@@ -1,7 +1,6 @@
 #include "checks/VersionCheck.h"
 
-#include <array>
-
+#include "description/InstallationRules.h"
 #include "platform/TextReader.h"
 
 namespace kavrel {
@@ -13,8 +12,6 @@ namespace {
 // is not seen.
 constexpr std::size_t kPieceBytes = 127;
 
-constexpr std::array<const char*, 3> kAcceptedVersions = {"V6.1", "V6.2", "V8"};
-
 }  // namespace
 
 int GetTagContent(const std::string& openTag, const std::string& closeTag, std::string& line) {
@@ -25,12 +22,12 @@ int GetTagContent(const std::string& openTag, const std::string& closeTag, std::
     return static_cast<int>(open + openTag.size());
 }
 
-int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::string& folder) {
+int CheckVersion(FileReader& files, EventLog& log, const UpdateDescription& desc, const std::string& folder) {
     const std::string path = folder + "\\ConfigData.xml";
-    const std::unique_ptr<InputFile> file = platform.OpenRead(path);
+    const std::unique_ptr<InputFile> file = files.OpenRead(path);
     // No file, no version: the update cannot be for this installation.
     if (!file) {
-        platform.Log("version file " + path + ": cannot be opened");
+        log.Log("version file " + path + ": cannot be opened");
         return 0;
     }
 
@@ -49,20 +46,13 @@ int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::s
     }
 
     const auto verdict = [&](int result, const char* why) {
-        platform.Log("version file " + path + ": installed \"" + installed + "\", wanted \"" +
+        log.Log("version file " + path + ": installed \"" + installed + "\", wanted \"" +
                      desc.m_strTargetVersion + "\": " + why);
         return result;
     };
     if (installed != desc.m_strTargetVersion) return verdict(0, "refused");
-    if (IsAcceptedVersion(installed)) return verdict(1, "accepted");
+    if (IsKnownVersion(installed)) return verdict(1, "accepted");
     return verdict(0, "refused (not a version this program updates)");
-}
-
-bool IsAcceptedVersion(const std::string& version) {
-    for (const char* accepted : kAcceptedVersions) {
-        if (version == accepted) return true;
-    }
-    return false;
 }
 
 }  // namespace kavrel

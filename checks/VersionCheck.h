@@ -5,7 +5,8 @@
 #include <string>
 
 #include "description/UpdateDescription.h"
-#include "platform/Platform.h"
+#include "platform/EventLog.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
@@ -17,12 +18,8 @@ namespace kavrel {
 int GetTagContent(const std::string& openTag, const std::string& closeTag, std::string& line);
 
 // 1 when the last line of folder + "\ConfigData.xml" that holds <Version>...</Version>
-// names the target version of `desc` and that version is V6.1, V6.2 or V8; else 0
-// (also when the file cannot be opened).
-int CheckVersion(Platform& platform, const UpdateDescription& desc, const std::string& folder);
-
-// Whether the program accepts an installation of this version at all (V6.1, V6.2, V8):
-// a target version outside the list can match no installation.
-bool IsAcceptedVersion(const std::string& version);
+// names the target version of `desc` and that version is one the program knows
+// (IsKnownVersion); else 0 (also when the file cannot be opened).
+int CheckVersion(FileReader& files, EventLog& log, const UpdateDescription& desc, const std::string& folder);
 
 }  // namespace kavrel

@@ -1,10 +1,8 @@
 # Helpers shared by the areas' CMakeLists.
 
-# kavrel_shipped_limit(var pointer_size): the most the shipped pair may weigh. 256 KB
+# The most the shipped pair (Kavrel.exe and UNLHA32.dll) may weigh, in either build. 256 KB
 # leaves room for info.txt, the artwork and the update on the first 1.44 MB floppy.
-function(kavrel_shipped_limit var pointer_size)
-  set(${var} 262144 PARENT_SCOPE)
-endfunction()
+set(KAVREL_SHIPPED_LIMIT 262144)
 
 # kavrel_keeps_exceptions(target): the target goes into UNLHA32.dll, which keeps C++
 # exceptions (and their unwind tables) in the shipped trees, where the rest has none.
@@ -76,13 +74,3 @@ function(kavrel_tool_dist target)
   endif()
 endfunction()
 
-# Adds every sub-folder of the current source folder that has a CMakeLists.txt.
-function(kavrel_add_subfolders)
-  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  list(SORT children)
-  foreach(child ${children})
-    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
-      add_subdirectory(${child})
-    endif()
-  endforeach()
-endfunction()

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "description/InfoLayout.h"
 #include "description/TextNumber.h"
 #include "platform/Text.h"
 #include "platform/TextReader.h"
@@ -12,7 +13,6 @@
 namespace kavrel {
 namespace {
 
-constexpr int kFixedLines = 41;
 constexpr int kTabPasses = 100;
 // Real lines are a few hundred bytes; a cap keeps memory bounded for a file that is one
 // endless line. The start of the line is kept.
@@ -33,8 +33,8 @@ public:
         return true;
     }
     int Number() const { return number_; }
-    void Report(InfoFinding finding, int line, std::size_t offset = 0) {
-        if (observer_) observer_->OnFinding(InfoReadEvent{finding, line, offset});
+    void Report(InfoFinding finding, int line, std::size_t offset = 0, int value = 0) {
+        if (observer_) observer_->OnFinding(InfoReadEvent{finding, line, offset, value});
     }
     InfoReadObserver* Observer() const { return observer_; }
 
@@ -76,8 +76,8 @@ void ScanItemLine(std::string_view line, std::array<std::string, 4>& fields) {
     }
 }
 
-std::unique_ptr<InputFile> OpenInfoFile(Platform& platform, const std::string& sourceFolder) {
-    return platform.OpenRead(sourceFolder + "info.txt");
+std::unique_ptr<InputFile> OpenInfoFile(FileReader& files, const std::string& sourceFolder) {
+    return files.OpenRead(sourceFolder + "info.txt");
 }
 
 }  // namespace
@@ -98,10 +98,10 @@ void TabsToLineBreaks(std::string& text) {
     }
 }
 
-int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDescription& desc,
+int ReadInfoFile(FileReader& files, const std::string& sourceFolder, UpdateDescription& desc,
                  InfoReadObserver* observer) {
-    desc.m_nItemCount = 0;
-    const auto file = OpenInfoFile(platform, sourceFolder);
+    desc.m_items.clear();
+    const auto file = OpenInfoFile(files, sourceFolder);
     if (!file) return 0;
     LineSource source(*file, observer);
 
@@ -113,45 +113,41 @@ int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDesc
             break;
         }
     }
-    for (int i = 0; i < kSystemCount; ++i) desc.m_strHeader[i] = Cp932ToUtf8(fixed[i]);
-    desc.m_strDestFolder = Cp932ToUtf8(fixed[15]);
-    desc.m_strTargetVersion = Cp932ToUtf8(fixed[16]);
-    desc.m_strIntroTitleFlag = Cp932ToUtf8(fixed[17]);
-    desc.m_strSettingsFile = Cp932ToUtf8(fixed[18]);
-    desc.m_strReserved = Cp932ToUtf8(fixed[19]);
-    desc.m_strViewArtwork = Cp932ToUtf8(fixed[20]);
-    desc.m_strIntroArtwork = Cp932ToUtf8(fixed[21]);
-    desc.m_strDestArtwork = Cp932ToUtf8(fixed[22]);
-    desc.m_strConfirmArtwork = Cp932ToUtf8(fixed[23]);
-    // TAB marks are found in the bytes: a TAB is never part of a double-byte character.
-    TabsToLineBreaks(fixed[24]);
-    TabsToLineBreaks(fixed[25]);
-    desc.m_strIntroNotes = Cp932ToUtf8(fixed[24]);
-    desc.m_strDestNotes = Cp932ToUtf8(fixed[25]);
-    for (int i = 0; i < kSystemCount; ++i) desc.m_strSystemName[i] = Cp932ToUtf8(fixed[26 + i]);
+    for (const InfoFieldSpan& span : kInfoLayout) {
+        for (int i = 0; i < span.lines; ++i) {
+            std::string& raw = fixed[static_cast<std::size_t>(span.firstLine - 1 + i)];
+            // TAB marks are found in the bytes: a TAB is never part of a double-byte character.
+            if (IsNotesField(span.field)) TabsToLineBreaks(raw);
+            TextOf(desc, span.field, i) = Cp932ToUtf8(raw);
+        }
+    }
 
     // Item lines: every line counts, an empty one too; the table's room ends the reading.
     std::array<std::string, 4> fields;
     std::string line;
     int pendingEmpty = 0;  // an empty item line not yet known to be the last
-    while (desc.m_nItemCount < kMaxItems && source.Next(line)) {
+    while (desc.m_items.size() < static_cast<std::size_t>(kMaxItems) && source.Next(line)) {
         if (pendingEmpty) source.Report(InfoFinding::EmptyItemLine, pendingEmpty);
         pendingEmpty = line.empty() ? source.Number() : 0;
         ScanItemLine(line, fields);
-        const int n = desc.m_nItemCount;
-        desc.m_nItemDisk[n] = AtoiLike(fields[0]);
-        desc.m_nItemKind[n] = AtoiLike(fields[1]);
+        UpdateItem item;
+        item.disk = AtoiLike(fields[0]);
+        const int kind = AtoiLike(fields[1]);
+        item.kind = ItemKindOfField(kind);
+        if (kind != kArchiveKindField && kind != kPlainFileKindField) {
+            source.Report(InfoFinding::OddItemKind, source.Number(), 0, kind);
+        }
         std::string name = fields[2];
         Cp932UpperCase(name);
-        desc.m_strItemName[n] = Cp932ToUtf8(name);
-        desc.m_strItemSubfolder[n] = Cp932ToUtf8(fields[3]);
-        desc.m_nItemCount = n + 1;
-        if (observer) observer->OnItemLine(n, source.Number(), line);
+        item.name = Cp932ToUtf8(name);
+        item.subfolder = Cp932ToUtf8(fields[3]);
+        desc.m_items.push_back(std::move(item));
+        if (observer) observer->OnItemLine(static_cast<int>(desc.m_items.size()) - 1, source.Number(), line);
     }
     if (observer) {
         // Only to tell the vendor: the wizard never reads past the table's room.
         int firstBeyond = 0;
-        while (desc.m_nItemCount == kMaxItems && source.Next(line)) {
+        while (desc.m_items.size() == static_cast<std::size_t>(kMaxItems) && source.Next(line)) {
             if (pendingEmpty) source.Report(InfoFinding::EmptyItemLine, pendingEmpty);
             pendingEmpty = 0;
             if (!firstBeyond) firstBeyond = source.Number();
@@ -162,8 +158,8 @@ int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDesc
     return 1;
 }
 
-std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder) {
-    const auto file = OpenInfoFile(platform, sourceFolder);
+std::string ReadInfoTitle(FileReader& files, const std::string& sourceFolder) {
+    const auto file = OpenInfoFile(files, sourceFolder);
     if (!file) return {};
     LineSource source(*file, nullptr);
     std::string line;
@@ -173,7 +169,7 @@ std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder) {
 
 std::string DescribeForLog(const UpdateDescription& desc) {
     return "description: title \"" + desc.m_strHeader[0] + "\", settings file \"" + desc.m_strSettingsFile +
-           "\", target version \"" + desc.m_strTargetVersion + "\", " + DecimalText(desc.m_nItemCount) +
+           "\", target version \"" + desc.m_strTargetVersion + "\", " + DecimalText(desc.m_items.size()) +
            " items, installation folder \"" + desc.m_strDestFolder + "\"";
 }
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "description/UpdateDescription.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
@@ -21,12 +21,14 @@ enum class InfoFinding {
     EmptyItemLine,      // an empty item line: the item before it once more
     TrailingEmptyLine,  // the same as the file's last line (a stray final line break)
     ItemBeyondTable,    // item lines past the table's 100 (`line` = the first; not read)
+    OddItemKind,        // a kind that is neither 1 nor 0 (`value`): a plain file
 };
 
 struct InfoReadEvent {
     InfoFinding finding;
     int line = 0;
     std::size_t offset = 0;
+    int value = 0;
 };
 
 // Told, line by line, what the reader meets. The wizard passes none.
@@ -43,7 +45,7 @@ public:
 // items). Never fails on the content: garbage gives garbage texts, not a crash. With an
 // observer the reader also reports what it meets, and reads on past the 100th item only
 // to say so; what it puts into `desc` is the same either way.
-int ReadInfoFile(Platform& platform, const std::string& sourceFolder, UpdateDescription& desc,
+int ReadInfoFile(FileReader& files, const std::string& sourceFolder, UpdateDescription& desc,
                  InfoReadObserver* observer = nullptr);
 
 // The first byte offset in `bytes` that is not part of a character code page 932
@@ -57,7 +59,7 @@ bool LooksLikeUtf8(std::string_view bytes);
 
 // The first line of sourceFolder + "info.txt", decoded to UTF-8; empty when the file
 // cannot be opened. The main window's title.
-std::string ReadInfoTitle(Platform& platform, const std::string& sourceFolder);
+std::string ReadInfoTitle(FileReader& files, const std::string& sourceFolder);
 
 // One line for the run's log: what was read (title, settings file, target version,
 // number of items).

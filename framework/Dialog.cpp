@@ -66,15 +66,6 @@ INT_PTR CDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return OnCommand(id, code, reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     }
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        LRESULT result = 0;
-        if (header == nullptr || !OnNotify(static_cast<int>(header->idFrom), header, result)) return FALSE;
-        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
-    case WM_TIMER:
-        return OnTimer(wParam) ? TRUE : FALSE;
     case WM_PAINT:
         return OnPaint() ? TRUE : FALSE;
     default:

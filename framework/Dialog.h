@@ -31,9 +31,6 @@ protected:
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // Commands other than IDOK/IDCANCEL; true when handled.
     virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
-    // WM_NOTIFY from a control; true (with `result`) when handled.
-    virtual bool OnNotify(int /*id*/, NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
-    virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
     // True when WM_PAINT was handled.
     virtual bool OnPaint() { return false; }
     void EndDialog(INT_PTR result);

@@ -1,8 +1,9 @@
 #include "framework/Window.h"
 
+#include <exception>
 #include <vector>
 
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 
@@ -90,20 +91,6 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     return GuardedHandler([&] { return self->WindowProc(msg, wParam, lParam); }, LRESULT{0});
 }
 
-namespace {
-UnexpectedErrorHandler g_unexpectedError = nullptr;
-}  // namespace
-
-void SetUnexpectedErrorHandler(UnexpectedErrorHandler handler) { g_unexpectedError = handler; }
-
-void EndOnUnexpectedError() {
-    if (g_unexpectedError != nullptr) g_unexpectedError();
-    // No handler, or one that returned: end here, never back into user32.
-    ::ExitProcess(1);
-}
-
-CWaitCursor::CWaitCursor() : m_previous(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
-
-CWaitCursor::~CWaitCursor() { ::SetCursor(m_previous); }
+void EndOnUnexpectedError() { std::terminate(); }
 
 }  // namespace kavrel

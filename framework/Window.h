@@ -55,11 +55,9 @@ private:
 
 // Handlers run inside user32's dispatch, and an exception must never unwind through it.
 // Where the build has exceptions (the test programs), a handler's exception ends the
-// program through the handler below. Kavrel.exe as shipped is built without exceptions:
-// nothing can be thrown there, and a failed allocation ends the program through the same
-// handler (platform/win32/NoExceptions.cpp).
-using UnexpectedErrorHandler = void (*)();
-void SetUnexpectedErrorHandler(UnexpectedErrorHandler handler);
+// program through std::terminate, whose handler in Kavrel.exe is the fatal-error handler
+// (platform/win32/ShippedRuntime.h). Kavrel.exe as shipped is built without exceptions:
+// nothing can be thrown there, and a failed allocation ends the program the same way.
 [[noreturn]] void EndOnUnexpectedError();
 
 template <class Handler, class Result>
@@ -76,17 +74,5 @@ Result GuardedHandler(Handler&& handler, Result fallback) {
     return handler();
 #endif
 }
-
-// The wait cursor, on while the object lives.
-class CWaitCursor {
-public:
-    CWaitCursor();
-    ~CWaitCursor();
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    HCURSOR m_previous;
-};
 
 }  // namespace kavrel

@@ -78,7 +78,7 @@ private:
         fixedOnly_ = true;
     }
 
-    void AddLine(const PackItem& item, int kind, const std::string& name) {
+    void AddLine(const PackItem& item, kavrel::ItemKind kind, const std::string& name) {
         plan_.lines.push_back(ItemLine{DiskNumber(), kind, name, item.folder, item.manifestLine});
         ++Disk().items;
         Disk().itemNames.push_back(name);
@@ -106,7 +106,7 @@ private:
             }
         }
         Put(PlacedFile{path, false, item.source, {}, item.manifestIndex, item.size});
-        AddLine(item, 0, item.name);
+        AddLine(item, kavrel::ItemKind::PlainFile, item.name);
         return true;
     }
 
@@ -132,7 +132,7 @@ private:
                 continue;
             }
             Put(PlacedFile{path, true, {}, taken, item.manifestIndex, size});
-            AddLine(item, 1, name);
+            AddLine(item, kavrel::ItemKind::Archive, name);
             ++part;
         }
         return true;
@@ -153,7 +153,7 @@ private:
             Put(PlacedFile{SystemArchivePath(name, system), true, {}, entries, item.manifestIndex,
                            ArchiveSize(entries)});
         }
-        AddLine(item, 1, name);
+        AddLine(item, kavrel::ItemKind::Archive, name);
     }
 
     // Splits every system's entries into `parts` runs of about equal size, none empty:

@@ -32,22 +32,39 @@ bool IsShortName(std::string_view name) {
     return true;
 }
 
+const MediaType kMediaTypes[] = {
+    {"folder", 0, 1, 0},
+    {"floppy-1.44", 1457664, 512, 224},
+    {"floppy-1.2", 1213952, 512, 224},
+    {"floppy-720", 730112, 1024, 112},
+};
+
 }  // namespace
 
 bool FindMediaType(std::string_view name, MediaType& type) {
-    static const MediaType kTypes[] = {
-        {"folder", 0, 1, 0},
-        {"floppy-1.44", 1457664, 512, 224},
-        {"floppy-1.2", 1213952, 512, 224},
-        {"floppy-720", 730112, 1024, 112},
-    };
-    for (const MediaType& t : kTypes) {
+    for (const MediaType& t : kMediaTypes) {
         if (t.name == name) {
             type = t;
             return true;
         }
     }
     return false;
+}
+
+std::vector<std::string> MediaNames() {
+    std::vector<std::string> names;
+    for (const MediaType& t : kMediaTypes) names.push_back(t.name);
+    return names;
+}
+
+std::string MediaNamesText() {
+    const std::vector<std::string> names = MediaNames();
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " or " : ", ";
+        text += "\"" + names[i] + "\"";
+    }
+    return text;
 }
 
 int DirectoryEntriesFor(std::string_view utf8Name) {

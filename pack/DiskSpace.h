@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kavrel::pack {
 
@@ -20,6 +21,10 @@ struct MediaType {
 
 // "folder", "floppy-1.44", "floppy-1.2", "floppy-720"; false for anything else.
 bool FindMediaType(std::string_view name, MediaType& type);
+// Every media name FindMediaType knows, in that order.
+std::vector<std::string> MediaNames();
+// The same as words for a message: "\"folder\", \"floppy-1.44\", ... or \"floppy-720\"".
+std::string MediaNamesText();
 
 // Directory entries a name takes on FAT: 1 for an upper-case 8.3 name, else 1 plus one
 // per 13 UTF-16 units of the long name (counted without trusting any system to keep a

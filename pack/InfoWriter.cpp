@@ -1,6 +1,6 @@
 #include "pack/InfoWriter.h"
 
-#include "description/UpdateDescription.h"
+#include "description/InfoLayout.h"
 #include "platform/Text.h"
 
 namespace kavrel::pack {
@@ -143,24 +143,59 @@ bool NameField(const Located& name, const std::string& file, std::string& field,
     return true;
 }
 
+namespace {
+
+// What the manifest says for a fixed line, and its key there (for messages). Lines it
+// has nothing for are written empty.
+struct ManifestValue {
+    Located value;
+    const char* key = nullptr;
+};
+
+ManifestValue ValueFor(const Manifest& m, const std::array<std::string, 4>& artworkNames, InfoField field,
+                       int index) {
+    static const char* const kArtwork[] = {"artwork.view", "artwork.intro", "artwork.destination", "artwork.confirm"};
+    switch (field) {
+    case InfoField::Header:
+        if (index == 0) return {m.title, "title"};
+        if (static_cast<std::size_t>(index - 1) < m.header.size()) return {m.header[static_cast<std::size_t>(index - 1)], "header"};
+        return {};
+    case InfoField::InstallFolder: return {m.installFolder, "install-folder"};
+    case InfoField::TargetVersion: return {m.targetVersion, "target-version"};
+    case InfoField::IntroTitleFlag: return {m.masterAdjustment, "master-adjustment"};
+    case InfoField::SettingsFile: return {m.settingsFile, "settings-file"};
+    case InfoField::Reserved: return {};
+    case InfoField::ViewArtwork:
+    case InfoField::IntroArtwork:
+    case InfoField::DestinationArtwork:
+    case InfoField::ConfirmArtwork: {
+        const int art = LineOf(field) - LineOf(InfoField::ViewArtwork);
+        return {Located{artworkNames[static_cast<std::size_t>(art)], m.artwork[static_cast<std::size_t>(art)].line},
+                kArtwork[art]};
+    }
+    case InfoField::IntroNotes: return {m.introNotes, "intro-notes"};
+    case InfoField::DestinationNotes: return {m.destinationNotes, "destination-notes"};
+    case InfoField::SystemName: return {m.systems[static_cast<std::size_t>(index)], "systems"};
+    }
+    return {};
+}
+
+}  // namespace
+
 bool RenderFixedLines(const Manifest& m, const std::array<std::string, 4>& artworkNames, std::string& out,
                       Diagnostics& diags) {
-    std::vector<std::string> lines(41);
+    std::vector<std::string> lines(kFixedLines);
     bool ok = true;
-    auto one = [&](int line, const Located& value, const std::string& what) {
-        ok = OneLineField(value, what, m.path, lines[line - 1], diags) && ok;
-    };
-    one(1, m.title, "title");
-    for (std::size_t i = 0; i < m.header.size() && i < 14; ++i) one(2 + static_cast<int>(i), m.header[i], "header");
-    one(16, m.installFolder, "install-folder");
-    one(17, m.targetVersion, "target-version");
-    one(18, m.masterAdjustment, "master-adjustment");
-    one(19, m.settingsFile, "settings-file");
-    static const char* const kArtwork[] = {"artwork.view", "artwork.intro", "artwork.destination", "artwork.confirm"};
-    for (int i = 0; i < 4; ++i) one(21 + i, Located{artworkNames[i], m.artwork[i].line}, kArtwork[i]);
-    ok = NotesField(m.introNotes, "intro-notes", m.path, lines[24], diags) && ok;
-    ok = NotesField(m.destinationNotes, "destination-notes", m.path, lines[25], diags) && ok;
-    for (int i = 0; i < kSystemCount; ++i) one(27 + i, m.systems[i], "systems");
+    for (const InfoFieldSpan& span : kInfoLayout) {
+        for (int i = 0; i < span.lines; ++i) {
+            const ManifestValue v = ValueFor(m, artworkNames, span.field, i);
+            if (v.key == nullptr) continue;
+            std::string& line = lines[static_cast<std::size_t>(span.firstLine - 1 + i)];
+            ok = (IsNotesField(span.field) ? NotesField(v.value, v.key, m.path, line, diags)
+                                           : OneLineField(v.value, v.key, m.path, line, diags)) &&
+                 ok;
+        }
+    }
     if (!ok) return false;
     out.clear();
     for (const std::string& line : lines) out += line + kEol;
@@ -177,7 +212,7 @@ bool RenderItemLine(const ItemLine& item, const std::string& file, std::string& 
         // An empty field would repeat the line above; a comma would end the field early.
         return Fail(diags, file, item.manifestLine, "item \"" + item.name + "\" has an empty field or a comma");
     }
-    out = std::to_string(item.disk) + "," + std::to_string(item.kind) + "," + name + "," + folder + kEol;
+    out = std::to_string(item.disk) + "," + std::to_string(KindField(item.kind)) + "," + name + "," + folder + kEol;
     return true;
 }
 

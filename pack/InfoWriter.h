@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "description/UpdateDescription.h"
 #include "pack/Diagnostics.h"
 #include "pack/Manifest.h"
 
@@ -20,7 +21,7 @@ inline constexpr char kNoteFiller = '-';
 
 struct ItemLine {
     int disk = 1;
-    int kind = 1;          // 1 archive, 0 plain file
+    kavrel::ItemKind kind = kavrel::ItemKind::Archive;
     std::string name;      // field 3 (UTF-8): upper case, '\' separated
     std::string folder;    // field 4 (UTF-8): ends with '\'
     int manifestLine = 0;

@@ -6,6 +6,7 @@
 #define TOML_HEADER_ONLY 1
 #include <toml++/toml.h>
 
+#include "pack/DiskSpace.h"
 #include "pack/Files.h"
 
 namespace kavrel::pack {
@@ -209,9 +210,8 @@ bool ReadTop(const toml::table& root, Manifest& m, Diagnostics& diags) {
         t.Fail(m.dist.line, "dist must be \"win32\" (runs on every Windows) or \"win64\"");
         ok = false;
     }
-    if (m.media.text != "folder" && m.media.text != "floppy-1.44" && m.media.text != "floppy-1.2" &&
-        m.media.text != "floppy-720") {
-        t.Fail(m.media.line, "media must be \"folder\", \"floppy-1.44\", \"floppy-1.2\" or \"floppy-720\"");
+    if (MediaType type; !FindMediaType(m.media.text, type)) {
+        t.Fail(m.media.line, "media must be " + MediaNamesText());
         ok = false;
     }
     ok = t.String("title", m.title) && ok;

@@ -6,11 +6,11 @@
 #include <set>
 
 #include "artwork/BitmapFile.h"
-#include "checks/VersionCheck.h"
+#include "description/InstallationRules.h"
 #include "pack/ArchiveBuild.h"
 #include "pack/DiskPlan.h"
 #include "pack/Files.h"
-#include "pack/FolderPlatform.h"
+#include "pack/FolderFiles.h"
 #include "pack/InfoWriter.h"
 #include "pack/Manifest.h"
 #include "platform/Text.h"
@@ -31,8 +31,8 @@ public:
     Builder(const BuildOptions& options, Diagnostics& diags) : options_(options), diags_(diags) {}
 
     bool Run(BuildResult& result) {
-        if (!ReadManifest(options_.manifest, m_, diags_)) return false;
-        FindMediaType(m_.media.text, type_);
+        // The manifest's reader has refused any media it does not know.
+        if (!ReadManifest(options_.manifest, m_, diags_) || !FindMediaType(m_.media.text, type_)) return false;
         if (!temp_.Ok()) return Fail(0, "cannot make a temporary folder");
         bool ok = OutputIsFree();
         ok = FindDist() && ok;
@@ -87,13 +87,13 @@ private:
         for (int i = 0; i < 4; ++i) {
             const Located& art = m_.artwork[i];
             if (art.text.empty()) continue;
-            FolderPlatform platform;
+            FolderFiles files;
             LoadedBitmap bitmap;
             if (!IsFile(art.text)) {
                 ok = Fail(art.line, std::string("artwork ") + kKeys[i] + ": " + art.text + " is not a file");
                 continue;
             }
-            if (LoadBitmapFile(platform, art.text, bitmap) != 1) {
+            if (LoadBitmapFile(files, art.text, bitmap) != 1) {
                 ok = Fail(art.line, std::string("artwork ") + kKeys[i] + ": " + art.text +
                                         " is a bitmap Kavrel refuses to draw");
                 continue;
@@ -111,12 +111,11 @@ private:
 
     bool CheckFixed() {
         bool ok = true;
-        if (!IsAcceptedVersion(m_.targetVersion.text)) {
+        if (!IsKnownVersion(m_.targetVersion.text)) {
             ok = Fail(m_.targetVersion.line, "target-version \"" + m_.targetVersion.text +
-                                                 "\" can match no installation: Kavrel accepts V6.1, V6.2 and V8");
+                                                 "\" can match no installation: Kavrel accepts " + KnownVersionsText());
         }
-        std::string fixedLines;
-        return RenderFixedLines(m_, artworkNames_, fixedLines, diags_) && ok;
+        return RenderFixedLines(m_, artworkNames_, fixedLines_, diags_) && ok;
     }
 
     // The files an archive's sources stand for: files themselves, and the files directly
@@ -201,7 +200,7 @@ private:
     // installed system n, and a missing one fails the run halfway.
     bool Systems(const ManifestItem& mi, PackItem& item) {
         bool ok = true;
-        for (int s = 1; s <= 15; ++s) {
+        for (int s = 1; s <= kSystemCount; ++s) {
             const bool named = !m_.systems[s - 1].text.empty();
             const auto it = mi.systems.find(s);
             if (named && it == mi.systems.end()) {
@@ -254,9 +253,7 @@ private:
     }
 
     bool Plan() {
-        std::string fixedLines;
-        RenderFixedLines(m_, artworkNames_, fixedLines, diags_);
-        std::uint64_t guess = fixedLines.size();
+        std::uint64_t guess = fixedLines_.size();
         for (const PackItem& item : items_) guess += item.name.size() + item.folder.size() + 16;
         for (int round = 0; round < 8; ++round) {
             std::vector<FixedFile> fixed = fixed_;
@@ -348,6 +345,7 @@ private:
     TemporaryFolder temp_;
     std::vector<FixedFile> fixed_;
     std::array<std::string, 4> artworkNames_;
+    std::string fixedLines_;  // info.txt's fixed lines, as rendered once they checked out
     std::vector<PackItem> items_;
     std::map<std::string, std::string> built_;  // Key -> archive in the temporary folder
     int wholeCount_ = 0;

@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "artwork/BitmapFile.h"
-#include "checks/VersionCheck.h"
 #include "description/InfoFile.h"
+#include "description/InfoLayout.h"
+#include "description/InstallationRules.h"
 #include "description/ItemRules.h"
 #include "lha/Extractor.h"
 #include "pack/DiskSpace.h"
 #include "pack/Files.h"
-#include "pack/FolderPlatform.h"
+#include "pack/FolderFiles.h"
 #include "pack/MediumFiles.h"
 #include "pack/MediumNames.h"
 #include "pack/MediumSet.h"
@@ -40,8 +41,8 @@ public:
         // The reader appends "info.txt" to the folder, as the wizard does.
         std::string folder = set_.disks[0].folder;
         if (folder.back() != '/') folder += '/';
-        FolderPlatform platform;
-        if (ReadInfoFile(platform, folder, desc_, &rec_) != 1) {
+        FolderFiles files;
+        if (ReadInfoFile(files, folder, desc_, &rec_) != 1) {
             diags_.Error(info_, 0, "cannot be read");
             return false;
         }
@@ -64,7 +65,8 @@ public:
                 Fail(e.line, "longer than the " + std::to_string(e.offset) + " bytes Kavrel reads of a line");
                 break;
             case InfoFinding::ShortFile:
-                Fail(e.line, "the file ends after " + std::to_string(e.line) + " lines; info.txt has 41 fixed lines");
+                Fail(e.line, "the file ends after " + std::to_string(e.line) + " lines; info.txt has " +
+                                 std::to_string(kFixedLines) + " fixed lines");
                 break;
             case InfoFinding::EmptyItemLine:
                 Fail(e.line, "an empty item line installs the item above it once more");
@@ -73,52 +75,55 @@ public:
                 Fail(e.line, "an empty last line installs the last item once more; remove the final empty line");
                 break;
             case InfoFinding::ItemBeyondTable:
-                Fail(e.line, "more than 100 items: Kavrel reads the first 100 and never installs this or later lines");
+                Fail(e.line, "more than " + std::to_string(kMaxItems) + " items: Kavrel reads the first " +
+                                 std::to_string(kMaxItems) + " and never installs this or later lines");
+                break;
+            case InfoFinding::OddItemKind:
+                Warn(e.line, "kind " + std::to_string(e.value) +
+                                 " is neither 1 (archive) nor 0 (file); Kavrel copies it as a plain file");
                 break;
             }
         }
     }
 
     void FixedLines() {
-        if (!IsAcceptedVersion(desc_.m_strTargetVersion)) {
-            Fail(17, "target version \"" + desc_.m_strTargetVersion +
-                         "\" can match no installation: Kavrel accepts V6.1, V6.2 and V8");
+        if (!IsKnownVersion(desc_.m_strTargetVersion)) {
+            Fail(LineOf(InfoField::TargetVersion), "target version \"" + desc_.m_strTargetVersion +
+                                                       "\" can match no installation: Kavrel accepts " +
+                                                       KnownVersionsText());
         }
         const std::string& settings = desc_.m_strSettingsFile;
-        if (settings != "NULL" && AsciiUpperEquals(settings, "NULL")) {
-            Warn(19, "settings file \"" + settings + "\" is a file name; only NULL in capitals asks Kavrel to probe");
+        const int settingsLine = LineOf(InfoField::SettingsFile);
+        if (settings != kProbeSettingsFile && AsciiUpperEquals(settings, kProbeSettingsFile)) {
+            Warn(settingsLine, "settings file \"" + settings + "\" is a file name; only " + kProbeSettingsFile +
+                                   " in capitals asks Kavrel to probe");
         } else if (settings.empty() || settings.find_first_of("\\/:*?\"<>|") != std::string::npos) {
-            Warn(19, "settings file \"" + settings + "\" can match no file");
+            Warn(settingsLine, "settings file \"" + settings + "\" can match no file");
         }
-        const std::string* art[] = {&desc_.m_strViewArtwork, &desc_.m_strIntroArtwork, &desc_.m_strDestArtwork,
-                                    &desc_.m_strConfirmArtwork};
-        for (int i = 0; i < 4; ++i) {
-            if (art[i]->empty()) continue;
-            const std::string found = set_.disks[0].Find(*art[i]);
+        for (InfoField field : kArtworkFields) {
+            const std::string& art = TextOf(desc_, field);
+            if (art.empty()) continue;
+            const std::string found = set_.disks[0].Find(art);
             if (found.empty()) {
-                Warn(21 + i, "artwork " + *art[i] + " is not on disk 1; its frame stays empty");
+                Warn(LineOf(field), "artwork " + art + " is not on disk 1; its frame stays empty");
                 continue;
             }
-            FolderPlatform platform;
+            FolderFiles files;
             LoadedBitmap bitmap;
-            if (LoadBitmapFile(platform, JoinPath(set_.disks[0].folder, found), bitmap) != 1) {
-                Warn(21 + i, "artwork " + *art[i] + " is a bitmap Kavrel refuses to draw; its frame stays empty");
+            if (LoadBitmapFile(files, JoinPath(set_.disks[0].folder, found), bitmap) != 1) {
+                Warn(LineOf(field), "artwork " + art + " is a bitmap Kavrel refuses to draw; its frame stays empty");
             }
         }
     }
 
     void Items() {
-        const int count = desc_.m_nItemCount;
+        const int count = ItemCount();
         const int disks = static_cast<int>(set_.disks.size());
         int highest = 1;
         for (int i = 0; i < count; ++i) {
-            const int line = rec_.itemLines[i];
-            const int disk = desc_.m_nItemDisk[i];
+            const int line = rec_.itemLines[static_cast<std::size_t>(i)];
+            const int disk = Item(i).disk;
             ItemFields(i, line);
-            if (desc_.m_nItemKind[i] != 0 && desc_.m_nItemKind[i] != 1) {
-                Warn(line, "kind " + std::to_string(desc_.m_nItemKind[i]) +
-                               " is neither 1 (archive) nor 0 (file); Kavrel copies it as a plain file");
-            }
             if (disk < 1) {
                 Fail(line, "disk " + std::to_string(disk) + ": Kavrel would ask for a disk the set cannot have");
                 continue;
@@ -172,39 +177,37 @@ public:
                          s.path + " is on disk " + std::to_string(s.firstDisk) + " and on disk " +
                              std::to_string(s.otherDisk) + "; copied into one folder, one would replace the other");
         }
-        std::vector<ItemOnDisk> items;
-        for (int i = 0; i < desc_.m_nItemCount; ++i) {
-            items.push_back(ItemOnDisk{desc_.m_nItemDisk[i], desc_.m_nItemKind[i], desc_.m_strItemName[i]});
-        }
-        for (const MisleadingName& m : FindMisleadingNames(items, NamedSystems(), files)) {
-            Fail(rec_.itemLines[m.item], "disk " + std::to_string(desc_.m_nItemDisk[m.item]) +
+        for (const MisleadingName& m : FindMisleadingNames(desc_.m_items, NamedSystems(), files)) {
+            Fail(rec_.itemLines[static_cast<std::size_t>(m.item)], "disk " + std::to_string(Item(m.item).disk) +
                                              " is recognised by " + m.path + ", which disk " +
                                              std::to_string(m.foundOn) + " also holds");
         }
     }
 
-    int ItemCount() const { return desc_.m_nItemCount; }
+    int ItemCount() const { return static_cast<int>(desc_.m_items.size()); }
     int Tested() const { return tested_; }
 
 private:
     static bool AsciiUpperEquals(const std::string& a, const std::string& b) { return AsciiUpper(a) == AsciiUpper(b); }
 
+    const UpdateItem& Item(int i) const { return desc_.m_items[static_cast<std::size_t>(i)]; }
+
     std::vector<int> NamedSystems() const {
         std::vector<int> named;
-        for (int s = 0; s < 15; ++s) {
+        for (int s = 0; s < kSystemCount; ++s) {
             if (!desc_.m_strSystemName[s].empty()) named.push_back(s + 1);
         }
         return named;
     }
 
     void ItemFields(int i, int line) {
-        const std::string& raw = rec_.itemBytes[i];
+        const std::string& raw = rec_.itemBytes[static_cast<std::size_t>(i)];
         int commas = 0;
         for (char c : raw) commas += c == ',' ? 1 : 0;
         if (!raw.empty() && (commas < 3 || raw.find(",,") != std::string::npos || raw.back() == ',')) {
             Warn(line, "a missing or empty field takes the value of the line above");
         }
-        const std::string& folder = desc_.m_strItemSubfolder[i];
+        const std::string& folder = Item(i).subfolder;
         if (folder.find("..") != std::string::npos || folder.find(':') != std::string::npos ||
             (!folder.empty() && (folder[0] == '\\' || folder[0] == '/'))) {
             Fail(line, "sub-folder \"" + folder + "\" leads out of the installation folder");
@@ -214,17 +217,8 @@ private:
     }
 
     void ItemFiles(int i, int line, int disk, const MediumDisk& holder) {
-        const std::string& name = desc_.m_strItemName[i];
-        std::vector<std::string> wanted;
-        const bool archive = desc_.m_nItemKind[i] == 1;
-        if (!archive) {
-            wanted.push_back(name);
-        } else if (IsSystemArchive(name)) {
-            for (int s : NamedSystems()) wanted.push_back(name + std::to_string(s) + ".lzh");
-        } else {
-            wanted.push_back(name + ".lzh");
-        }
-        for (const std::string& w : wanted) {
+        const bool archive = Item(i).kind == ItemKind::Archive;
+        for (const std::string& w : ItemSourceFiles(Item(i), NamedSystems())) {
             const std::string found = holder.Find(w);
             if (found.empty()) {
                 Fail(line, w + " is not on disk " + std::to_string(disk));

@@ -27,16 +27,6 @@ std::string NameKey(const std::string& path) {
     return key;
 }
 
-std::vector<std::string> DiskTestPaths(int kind, const std::string& name, const std::vector<int>& systems) {
-    std::vector<std::string> paths{NameKey(name) + ".LZH"};
-    if (kind != 1) {
-        paths.push_back(NameKey(name));
-    } else if (IsSystemArchive(name)) {
-        for (int system : systems) paths.push_back(NameKey(name) + std::to_string(system) + ".LZH");
-    }
-    return paths;
-}
-
 std::vector<SharedName> FindSharedNames(const std::vector<std::vector<std::string>>& files) {
     std::vector<SharedName> shared;
     std::map<std::string, int> first;
@@ -51,12 +41,13 @@ std::vector<SharedName> FindSharedNames(const std::vector<std::vector<std::strin
     return shared;
 }
 
-std::vector<MisleadingName> FindMisleadingNames(const std::vector<ItemOnDisk>& items, const std::vector<int>& systems,
+std::vector<MisleadingName> FindMisleadingNames(const std::vector<UpdateItem>& items, const std::vector<int>& systems,
                                                 const std::vector<std::vector<std::string>>& files) {
     const auto where = DiskOfEveryFile(files);
     std::vector<MisleadingName> found;
     for (std::size_t i = 0; i < items.size(); ++i) {
-        for (const std::string& path : DiskTestPaths(items[i].kind, items[i].name, systems)) {
+        for (const std::string& file : DiskTestFiles(items[i], systems)) {
+            const std::string path = NameKey(file);
             const auto it = where.find(path);
             if (it != where.end() && it->second != items[i].disk) {
                 found.push_back(MisleadingName{static_cast<int>(i), path, it->second});
@@ -73,9 +64,9 @@ bool CheckPlannedNames(const DiskPlan& plan, const std::string& manifestPath, Di
         files.emplace_back();
         for (const PlacedFile& f : disk.files) files.back().push_back(f.path);
     }
-    std::vector<ItemOnDisk> items;
-    for (const ItemLine& line : plan.lines) items.push_back(ItemOnDisk{line.disk, line.kind, line.name});
-    for (int s = 1; s <= 15; ++s) systems.push_back(s);
+    std::vector<UpdateItem> items;
+    for (const ItemLine& line : plan.lines) items.push_back(UpdateItem{line.disk, line.kind, line.name, line.folder});
+    for (int s = 1; s <= kSystemCount; ++s) systems.push_back(s);
     bool ok = true;
     for (const SharedName& s : FindSharedNames(files)) {
         diags.Error(manifestPath, 0,

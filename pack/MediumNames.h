@@ -7,16 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "description/UpdateDescription.h"
 #include "pack/Diagnostics.h"
 
 namespace kavrel::pack {
 
 struct DiskPlan;
-
-// The files whose presence passes the disk prompt for an item ('/' separated): the
-// name with ".lzh" for every kind, also the plain file itself, and for a per-system
-// archive its archive for each system in `systems`.
-std::vector<std::string> DiskTestPaths(int kind, const std::string& name, const std::vector<int>& systems);
 
 // The key two names on a FAT disk share when they are the same file: upper case, '/'.
 std::string NameKey(const std::string& path);
@@ -35,12 +31,7 @@ struct MisleadingName {
     std::string path;
     int foundOn = 0;
 };
-struct ItemOnDisk {
-    int disk = 1;
-    int kind = 1;
-    std::string name;
-};
-std::vector<MisleadingName> FindMisleadingNames(const std::vector<ItemOnDisk>& items, const std::vector<int>& systems,
+std::vector<MisleadingName> FindMisleadingNames(const std::vector<UpdateItem>& items, const std::vector<int>& systems,
                                                 const std::vector<std::vector<std::string>>& files);
 
 // Both tests on a plan, as errors naming the manifest lines.

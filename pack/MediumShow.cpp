@@ -3,8 +3,11 @@
 #include <vector>
 
 #include "description/InfoFile.h"
+#include "description/InfoLayout.h"
+#include "description/InstallationRules.h"
+#include "description/ItemRules.h"
 #include "description/TextNumber.h"
-#include "pack/FolderPlatform.h"
+#include "pack/FolderFiles.h"
 #include "pack/MediumSet.h"
 
 namespace kavrel::pack {
@@ -48,42 +51,62 @@ bool ShowMedium(const std::string& medium, std::string& text, std::string& error
     if (!FindMediumSet(medium, set, error)) return false;
     std::string folder = set.disks[0].folder;
     if (folder.back() != '/') folder += '/';
-    FolderPlatform platform;
+    FolderFiles files;
     UpdateDescription d;
     ItemLines items;
-    if (ReadInfoFile(platform, folder, d, &items) != 1) {
+    if (ReadInfoFile(files, folder, d, &items) != 1) {
         error = folder + "info.txt: cannot be read";
         return false;
     }
     text = "info.txt of " + set.disks[0].folder + "\n\n";
-    text += Field("title (1)", d.m_strHeader[0]);
-    for (int i = 1; i < 15; ++i) {
-        if (!d.m_strHeader[i].empty()) text += Field("header (" + std::to_string(i + 1) + ")", d.m_strHeader[i]);
+    std::string notes;
+    for (const InfoFieldSpan& span : kInfoLayout) {
+        for (int i = 0; i < span.lines; ++i) {
+            const std::string& value = TextOf(d, span.field, i);
+            const std::string line = std::to_string(span.firstLine + i);
+            switch (span.field) {
+            case InfoField::Header:
+                if (i == 0) {
+                    text += Field("title (" + line + ")", value);
+                } else if (!value.empty()) {
+                    text += Field(std::string(span.label) + " (" + line + ")", value);
+                }
+                break;
+            case InfoField::Reserved: break;
+            case InfoField::IntroTitleFlag:
+                // The intro page's title: "アップデート" when the line reads as 0, else the page's own.
+                text += Field(std::string(span.label) + " (" + line + ")",
+                              value + (AtoiLike(value) != 0 ? "  -> マスタ調整機能付" : "  -> アップデート"));
+                break;
+            case InfoField::SettingsFile: {
+                std::string shown = value;
+                if (value == kProbeSettingsFile) {
+                    shown += "  -> " + std::string(kProbedSettingsFiles[0]);
+                    for (std::size_t p = 1; p < kProbedSettingsFiles.size(); ++p) {
+                        shown += std::string(", then ") + kProbedSettingsFiles[p];
+                    }
+                }
+                text += Field(std::string(span.label) + " (" + line + ")", shown);
+                break;
+            }
+            case InfoField::IntroNotes:
+            case InfoField::DestinationNotes:
+                notes += "\n" + Notes(std::string(span.label) + " (" + line + "):", value);
+                break;
+            case InfoField::SystemName:
+                text += Field("system " + std::to_string(i + 1) + " (" + line + ")", value);
+                break;
+            default: text += Field(std::string(span.label) + " (" + line + ")", value); break;
+            }
+        }
     }
-    text += Field("install folder (16)", d.m_strDestFolder);
-    text += Field("target version (17)", d.m_strTargetVersion);
-    // The intro page's title: "アップデート" when line 18 reads as 0, else the page's own.
-    const bool master = AtoiLike(d.m_strIntroTitleFlag) != 0;
-    text += Field("intro title (18)", d.m_strIntroTitleFlag + (master ? "  -> マスタ調整機能付" : "  -> アップデート"));
-    text += Field("settings file (19)", d.m_strSettingsFile == "NULL"
-                                            ? "NULL  -> pemsoa1.ini, then tirvelo1.ini"
-                                            : d.m_strSettingsFile);
-    text += Field("view artwork (21)", d.m_strViewArtwork);
-    text += Field("intro artwork (22)", d.m_strIntroArtwork);
-    text += Field("destination artwork (23)", d.m_strDestArtwork);
-    text += Field("confirm artwork (24)", d.m_strConfirmArtwork);
-    for (int i = 0; i < 15; ++i) {
-        text += Field("system " + std::to_string(i + 1) + " (" + std::to_string(27 + i) + ")", d.m_strSystemName[i]);
-    }
-    text += "\n" + Notes("intro page notes (25):", d.m_strIntroNotes);
-    text += "\n" + Notes("destination page notes (26):", d.m_strDestNotes);
-    text += "\nitems (" + std::to_string(d.m_nItemCount) + "):\n  line  disk  kind     name  ->  sub-folder\n";
-    for (int i = 0; i < d.m_nItemCount; ++i) {
-        const char* kind = d.m_nItemKind[i] == 1 ? "archive" : "file   ";
-        std::string name = d.m_strItemName[i];
-        if (d.m_nItemKind[i] == 1) name += ".lzh";
-        text += "  " + Number(items.lines[i], 4) + "  " + Number(d.m_nItemDisk[i], 4) + "  " + kind + "  " + name +
-                "  ->  " + d.m_strItemSubfolder[i] + "\n";
+    text += notes;
+    text += "\nitems (" + std::to_string(d.m_items.size()) + "):\n  line  disk  kind     name  ->  sub-folder\n";
+    for (std::size_t i = 0; i < d.m_items.size(); ++i) {
+        const UpdateItem& item = d.m_items[i];
+        const bool archive = item.kind == ItemKind::Archive;
+        text += "  " + Number(items.lines[i], 4) + "  " + Number(item.disk, 4) + "  " + (archive ? "archive" : "file   ") +
+                "  " + (archive ? ArchiveFileName(item.name) : item.name) + "  ->  " + item.subfolder + "\n";
     }
     return true;
 }

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 

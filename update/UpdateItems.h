@@ -7,16 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "description/UpdateDescription.h"
-#include "platform/Platform.h"
-#include "update/RunOutcome.h"
 #include "update/UpdateRun.h"
 
 namespace kavrel {
 
 class ItemRun {
 public:
-    ItemRun(Platform& platform, UpdateDescription& desc, const std::string& sourceFolder,
+    // `systemNumber`: the installed system, -1 when none was found.
+    ItemRun(const RunSeams& seams, const UpdateDescription& desc, int systemNumber, const std::string& sourceFolder,
             const std::string& installFolder, const std::string& windowsDirectory, MediumState& medium,
             RunProgress& progress);
     ItemRun(const ItemRun&) = delete;
@@ -31,7 +29,8 @@ public:
     std::optional<RunOutcome> InstallAll();
 
 private:
-    int Count() const;
+    int Count() const { return static_cast<int>(items_.size()); }
+    const UpdateItem& ItemAt(int index) const { return items_[static_cast<std::size_t>(index)]; }
     bool NeedsPrompt(int index, int lastDisk, bool mayAskForDiskOne) const;
     bool DiskHoldsItem(int index) const;
     std::optional<RunOutcome> AskForDisk(int index);
@@ -41,14 +40,17 @@ private:
     std::optional<RunOutcome> Install(int index);
     std::optional<RunOutcome> InstallArchive(int index, const std::string& target);
     std::optional<RunOutcome> CopyPlainFile(int index, const std::string& target);
-    std::optional<RunOutcome> Refuse(const std::string& text, RunOutcome outcome);
+    RunOutcome Stop(RunOutcome outcome, const std::string& detail = {});
 
+    // The systems whose per-system archive this run may extract: the installed one.
+    std::vector<int> Systems() const;
     // The name an archive item is extracted under: a per-system archive gets the number.
     std::string ArchiveName(int index) const;
     std::string Target(int index) const;
 
-    Platform& platform_;
-    UpdateDescription& desc_;
+    const RunSeams& seams_;
+    const std::vector<UpdateItem>& items_;
+    const int systemNumber_;
     const std::string& source_;
     const std::string& folder_;
     const std::string& windows_;

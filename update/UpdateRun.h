@@ -1,13 +1,14 @@
 // The update run: checks the chosen installation and everything that can be known
 // before a change, registers the document file type and installs every item of the
-// description, reporting each outcome through the platform (message boxes or the log).
+// description, reporting each outcome through the user dialogue and the log. It does
+// not know whether a person or a deployment tool started it.
 #pragma once
 
 #include <string>
 
 #include "description/UpdateDescription.h"
-#include "platform/Platform.h"
-#include "update/RunOutcome.h"
+#include "platform/RunSeams.h"
+#include "update/Outcome.h"
 
 namespace kavrel {
 
@@ -20,7 +21,7 @@ struct MediumState {
 // `sourceFolder` is the medium's folder, ending in a backslash or a bare "X:".
 // What the run writes into `desc` (the probed settings-file name, the system number)
 // stays there for later runs; the item table is left as info.txt names it.
-RunOutcome RunUpdate(Platform& platform, UpdateDescription& desc, const std::string& sourceFolder,
+RunOutcome RunUpdate(const RunSeams& seams, UpdateDescription& desc, const std::string& sourceFolder,
                      MediumState& medium);
 
 }  // namespace kavrel

@@ -4,7 +4,8 @@
 
 namespace kavrel {
 
-CConfirmDlg::CConfirmDlg(Platform& platform) : CPageDlg(IDD_CONFIRM, platform) {}
+CConfirmDlg::CConfirmDlg(FileReader& files, const std::string& sourceFolder)
+    : CPageDlg(IDD_CONFIRM, files, sourceFolder) {}
 
 BOOL CConfirmDlg::OnInitDialog() {
     SetDlgItemText(IDC_PAGE_TEXT, m_strFolder);

@@ -10,7 +10,7 @@ namespace kavrel {
 
 class CConfirmDlg : public CPageDlg {
 public:
-    explicit CConfirmDlg(Platform& platform);
+    CConfirmDlg(FileReader& files, const std::string& sourceFolder);
 
     std::string m_strFolder;
 

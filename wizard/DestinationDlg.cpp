@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/CurrentDirectory.h"
+#include "platform/win32/Win32Text.h"
 #include "res/resource.h"
 #include "wizard/Commands.h"
-#include "wizard/CurrentDirectory.h"
 #include "wizard/FolderCollection.h"
 
 namespace kavrel {
@@ -33,7 +33,9 @@ bool DriveLetter(const std::wstring& driveEntry, wchar_t& letter) {
 
 }  // namespace
 
-CDestinationDlg::CDestinationDlg(Platform& platform) : CPageDlg(IDD_DESTINATION, platform) {}
+CDestinationDlg::CDestinationDlg(FileReader& files, FolderSearch& folders, UserDialogue& user,
+                                 const std::string& sourceFolder)
+    : CPageDlg(IDD_DESTINATION, files, sourceFolder), m_folders(folders), m_user(user) {}
 
 BOOL CDestinationDlg::OnInitDialog() {
     m_lstFolder = GetDlgItem(IDC_FOLDER_LIST);
@@ -91,8 +93,8 @@ void CDestinationDlg::FillFolderList(const std::wstring& driveEntry, const std::
     wchar_t letter = 0;
     if (!DriveLetter(driveEntry, letter)) return;
     const std::wstring search = std::wstring{letter, L':'} + pattern;
-    auto cursor = m_platform.BeginWaitCursor();
-    for (const std::string& name : CollectSubfolders(m_platform, Narrow(search))) {
+    auto cursor = m_user.BeginWaitCursor();
+    for (const std::string& name : CollectSubfolders(m_folders, Narrow(search))) {
         ::SendMessageW(m_lstFolder, LB_ADDSTRING, 0,
                        reinterpret_cast<LPARAM>(Widen(FolderEntry(name)).c_str()));
     }

@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "platform/Dialogue.h"
 #include "wizard/PageDlg.h"
 
 namespace kavrel {
 
 class CDestinationDlg : public CPageDlg {
 public:
-    explicit CDestinationDlg(Platform& platform);
+    // Folders are listed by `folders`, under the wait cursor of `user`.
+    CDestinationDlg(FileReader& files, FolderSearch& folders, UserDialogue& user, const std::string& sourceFolder);
 
     HWND m_lstFolder = nullptr;
     HWND m_lstDrive = nullptr;
@@ -31,6 +33,9 @@ private:
     void OnBack();
     void FillFolderList(const std::wstring& driveEntry, const std::wstring& pattern);
     void RestoreDrive();
+
+    FolderSearch& m_folders;
+    UserDialogue& m_user;
 };
 
 }  // namespace kavrel

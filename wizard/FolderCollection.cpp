@@ -2,9 +2,9 @@
 
 namespace kavrel {
 
-std::vector<std::string> CollectSubfolders(Platform& platform, const std::string& searchSpec) {
+std::vector<std::string> CollectSubfolders(FolderSearch& files, const std::string& searchSpec) {
     std::vector<std::string> names{".."};
-    for (const FoundEntry& entry : platform.FindFiles(searchSpec)) {
+    for (const FoundEntry& entry : files.FindFiles(searchSpec)) {
         if (!entry.isDirectory || entry.name == "." || entry.name == "..") continue;
         names.push_back(entry.name);
     }

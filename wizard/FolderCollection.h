@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
 // `searchSpec` is a pattern such as "c:\*.*" or "c:.\*.*". No limit on the number of
 // folders or on name lengths.
-std::vector<std::string> CollectSubfolders(Platform& platform, const std::string& searchSpec);
+std::vector<std::string> CollectSubfolders(FolderSearch& files, const std::string& searchSpec);
 
 // "[name]" as the list shows an entry, and back: the name is the entry without its first
 // and last character, so names that themselves hold brackets survive the round trip.

@@ -5,7 +5,8 @@
 
 namespace kavrel {
 
-CIntroDlg::CIntroDlg(Platform& platform) : CPageDlg(IDD_INTRO, platform) {}
+CIntroDlg::CIntroDlg(FileReader& files, const std::string& sourceFolder)
+    : CPageDlg(IDD_INTRO, files, sourceFolder) {}
 
 BOOL CIntroDlg::OnInitDialog() {
     if (AtoiLike(m_strTitleFlag) == 0) SetWindowText("アップデート");

@@ -9,7 +9,7 @@ namespace kavrel {
 
 class CIntroDlg : public CPageDlg {
 public:
-    explicit CIntroDlg(Platform& platform);
+    CIntroDlg(FileReader& files, const std::string& sourceFolder);
 
     std::string m_strNotes;
     std::string m_strTitleFlag;

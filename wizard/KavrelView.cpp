@@ -1,6 +1,5 @@
 #include "wizard/KavrelView.h"
 
-#include "app/SourceFolder.h"
 #include "description/InfoFile.h"
 #include "platform/Text.h"
 #include "wizard/Commands.h"
@@ -26,13 +25,18 @@ bool CKavrelView::Create(HWND parent, const RECT& rect) {
                     rect.right - rect.left, rect.bottom - rect.top, parent, kViewId);
 }
 
+CKavrelView::~CKavrelView() {
+    m_seams.SetOwner(nullptr);
+    m_seams.user.SetProgressPresenter(nullptr);
+}
+
 int CKavrelView::OnCreate() {
-    m_platform.SetOwner(m_hWnd);
-    m_platform.SetProgressPresenter(this);
-    if (ReadInfoFile(m_platform, SourceFolder(), m_desc) == 1) {
-        m_platform.Log(DescribeForLog(m_desc));
+    m_seams.SetOwner(m_hWnd);
+    m_seams.user.SetProgressPresenter(this);
+    if (ReadInfoFile(m_seams.files, m_strSourceFolder, m_desc) == 1) {
+        m_seams.log.Log(DescribeForLog(m_desc));
     } else {
-        m_platform.Log("info.txt cannot be read: the wizard runs with empty texts and no items");
+        m_seams.log.Log("info.txt cannot be read: the wizard runs with empty texts and no items");
     }
     if (!m_strProposedFolder.empty()) m_desc.m_strDestFolder = m_strProposedFolder;
     PostCommand(ID_PAGE_INTRO);
@@ -56,14 +60,13 @@ bool CKavrelView::OnCommand(int id, int /*code*/, HWND /*control*/) {
 }
 
 bool CKavrelView::OnPaint() {
-    PaintViewArtwork(m_platform, m_hWnd, m_desc.m_strViewArtwork);
+    PaintViewArtwork(m_seams.files, m_hWnd, m_strSourceFolder + m_desc.m_strViewArtwork);
     return true;
 }
 
 LRESULT CKavrelView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (m_platform.HandleArchiveProgress(msg, wParam, lParam)) return 0;
     // While a run holds the wait cursor, the mouse over the view keeps it.
-    if (msg == WM_SETCURSOR && m_platform.waitCursors > 0) {
+    if (msg == WM_SETCURSOR && m_seams.user.WaitCursorShown()) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;
     }
@@ -82,12 +85,12 @@ void CKavrelView::CloseMainFrame(ExitCode code) {
 }
 
 void CKavrelView::PageFailed() {
-    m_platform.Log("a page could not be shown: the program ends");
+    m_seams.log.Log("a page could not be shown: the program ends");
     CloseMainFrame(ExitCode::StartFailed);
 }
 
 void CKavrelView::OnPageIntro() {
-    CIntroDlg page(m_platform);
+    CIntroDlg page(m_seams.files, m_strSourceFolder);
     page.m_strNotes = m_desc.m_strIntroNotes;
     page.m_strArtwork = m_desc.m_strIntroArtwork;
     page.m_strTitleFlag = m_desc.m_strIntroTitleFlag;
@@ -103,7 +106,7 @@ void CKavrelView::OnPageIntro() {
 }
 
 void CKavrelView::OnPageDestination() {
-    CDestinationDlg page(m_platform);
+    CDestinationDlg page(m_seams.files, m_seams.files, m_seams.user, m_strSourceFolder);
     page.m_strNotes = m_desc.m_strDestNotes;
     page.m_strFolder = m_desc.m_strDestFolder;
     page.m_strArtwork = m_desc.m_strDestArtwork;
@@ -123,7 +126,7 @@ void CKavrelView::OnPageDestination() {
 }
 
 void CKavrelView::OnPageConfirm() {
-    CConfirmDlg page(m_platform);
+    CConfirmDlg page(m_seams.files, m_strSourceFolder);
     page.m_strFolder = m_desc.m_strDestFolder;
     page.m_strArtwork = m_desc.m_strConfirmArtwork;
     switch (page.DoModal()) {
@@ -144,8 +147,7 @@ void CKavrelView::OnPageConfirm() {
 }
 
 int CKavrelView::RunUpdate() {
-    m_lastOutcome = kavrel::RunUpdate(m_platform, m_desc, SourceFolder(), m_medium);
-    m_platform.Log("run outcome: exit code " + DecimalText(static_cast<int>(ExitCodeFor(*m_lastOutcome))));
+    m_lastOutcome = kavrel::RunUpdate(m_seams.Run(), m_desc, m_strSourceFolder, m_medium);
     return RunResult(*m_lastOutcome);
 }
 

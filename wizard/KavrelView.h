@@ -8,20 +8,20 @@
 #include <optional>
 #include <string>
 
-#include "app/ExitCode.h"
 #include "description/UpdateDescription.h"
 #include "framework/Window.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Seams.h"
 #include "update/UpdateRun.h"
 
 namespace kavrel {
 
 class CKavrelView : public CWnd, public ProgressPresenter {
 public:
-    // `proposedFolder`: the folder given on the command line (/D=), proposed instead of
-    // line 16 of info.txt; empty when none was given.
-    CKavrelView(Win32Platform& platform, std::string proposedFolder)
-        : m_platform(platform), m_strProposedFolder(std::move(proposedFolder)) {}
+    // `sourceFolder`: the medium's folder. `proposedFolder`: the folder given on the
+    // command line (/D=), proposed instead of line 16 of info.txt; empty when none.
+    CKavrelView(Win32Seams& seams, const std::string& sourceFolder, std::string proposedFolder)
+        : m_seams(seams), m_strSourceFolder(sourceFolder), m_strProposedFolder(std::move(proposedFolder)) {}
+    ~CKavrelView() override;
     bool Create(HWND parent, const RECT& rect);
 
     // The program's exit code as the wizard stands now.
@@ -46,7 +46,8 @@ private:
     // A page that cannot be shown leaves nothing to click: the program ends.
     void PageFailed();
 
-    Win32Platform& m_platform;
+    Win32Seams& m_seams;
+    const std::string& m_strSourceFolder;
     std::string m_strProposedFolder;
     MediumState m_medium;
     // The last run's outcome: a user who leaves after a refusal ends with its code.

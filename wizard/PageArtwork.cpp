@@ -1,18 +1,14 @@
 #include "wizard/PageArtwork.h"
 
-#include "app/SourceFolder.h"
 #include "artwork/win32/ArtworkPainter.h"
 #include "res/resource.h"
 
 namespace kavrel {
 
-// The name is appended to the Source folder as it stands, nothing inserted between.
-void PaintPageArtwork(Platform& platform, HWND page, const std::string& artworkName) {
-    PaintArtworkFrame(platform, page, IDC_ARTWORK, SourceFolder() + artworkName);
+void PaintPageArtwork(FileReader& medium, HWND page, const std::string& path) {
+    PaintArtworkFrame(medium, page, IDC_ARTWORK, path);
 }
 
-void PaintViewArtwork(Platform& platform, HWND view, const std::string& artworkName) {
-    PaintWholeClient(platform, view, SourceFolder() + artworkName);
-}
+void PaintViewArtwork(FileReader& medium, HWND view, const std::string& path) { PaintWholeClient(medium, view, path); }
 
 }  // namespace kavrel

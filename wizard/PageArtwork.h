@@ -1,16 +1,16 @@
-// Paint handlers' common step: the artwork named in info.txt, taken from the Source
-// folder, in a page's frame (control 1007) or over the whole view.
+// Paint handlers' common step: the artwork at `path` (the medium's folder and the name in
+// info.txt, nothing inserted between), in a page's frame (control 1007) or over the view.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
-void PaintPageArtwork(Platform& platform, HWND page, const std::string& artworkName);
-void PaintViewArtwork(Platform& platform, HWND view, const std::string& artworkName);
+void PaintPageArtwork(FileReader& medium, HWND page, const std::string& path);
+void PaintViewArtwork(FileReader& medium, HWND view, const std::string& path);
 
 }  // namespace kavrel

@@ -5,7 +5,7 @@
 namespace kavrel {
 
 bool CPageDlg::OnPaint() {
-    PaintPageArtwork(m_platform, m_hWnd, m_strArtwork);
+    PaintPageArtwork(m_files, m_hWnd, m_strSourceFolder + m_strArtwork);
     return true;
 }
 

@@ -1,24 +1,26 @@
-// What the three wizard pages share: the platform and the page's picture, painted in its
-// artwork frame from the Source folder on every paint.
+// What the three wizard pages share: the page's picture, read from the medium's folder
+// and painted in its artwork frame on every paint.
 #pragma once
 
 #include <string>
 
 #include "framework/Dialog.h"
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
 class CPageDlg : public CDialog {
 public:
-    CPageDlg(int templateId, Platform& platform) : CDialog(templateId), m_platform(platform) {}
+    CPageDlg(int templateId, FileReader& files, const std::string& sourceFolder)
+        : CDialog(templateId), m_files(files), m_strSourceFolder(sourceFolder) {}
 
-    std::string m_strArtwork;
+    std::string m_strArtwork;  // the name in info.txt
 
 protected:
     bool OnPaint() override;
 
-    Platform& m_platform;
+    FileReader& m_files;
+    const std::string& m_strSourceFolder;
 };
 
 }  // namespace kavrel

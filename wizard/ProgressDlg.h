@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "platform/Platform.h"
+#include "platform/Dialogue.h"
 
 namespace kavrel {
 

@@ -39,7 +39,7 @@ private:
 
 }  // namespace
 
-void PaintArtworkFrame(Platform& platform, HWND dialog, int controlId,
+void PaintArtworkFrame(FileReader& files, HWND dialog, int controlId,
                        const std::string& path) noexcept {
     const PaintScope paint(dialog);
     const HWND control = GetDlgItem(dialog, controlId);
@@ -51,15 +51,15 @@ void PaintArtworkFrame(Platform& platform, HWND dialog, int controlId,
     UpdateWindow(control);
     RECT client{};
     GetClientRect(control, &client);
-    DrawBitmapFile(platform, controlDc.dc(), client, path, SRCCOPY);
+    DrawBitmapFile(files, controlDc.dc(), client, path, SRCCOPY);
 }
 
-void PaintWholeClient(Platform& platform, HWND view, const std::string& path) noexcept {
+void PaintWholeClient(FileReader& files, HWND view, const std::string& path) noexcept {
     const PaintScope paint(view);
     if (paint.dc() == nullptr) return;
     RECT client{};
     GetClientRect(view, &client);
-    DrawBitmapFile(platform, paint.dc(), client, path, SRCCOPY);
+    DrawBitmapFile(files, paint.dc(), client, path, SRCCOPY);
 }
 
 }  // namespace kavrel

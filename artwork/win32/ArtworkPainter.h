@@ -1,5 +1,5 @@
 // Paint helpers for the WM_PAINT handlers of the wizard pages and of the main view.
-// Each reads the picture file afresh (through the platform, so tests can feed it),
+// Each reads the picture file afresh (through `files`, so tests can feed it),
 // draws it with DrawBitmapFile and releases every handle it took on every path. A file
 // that cannot be used leaves the place unpainted, silently.
 #pragma once
@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
@@ -21,11 +21,11 @@ inline constexpr int kArtworkFrameId = 1007;
 // before the picture, and a missing picture leaves the empty frame), then stretches the
 // picture at `path` over the control's client rectangle, releases the control's device
 // context and ends painting.
-void PaintArtworkFrame(Platform& platform, HWND dialog, int controlId,
+void PaintArtworkFrame(FileReader& files, HWND dialog, int controlId,
                        const std::string& path) noexcept;
 
 // For the main view's OnPaint: begins painting, stretches the picture at `path` over the
 // whole client rectangle of `view`, ends painting.
-void PaintWholeClient(Platform& platform, HWND view, const std::string& path) noexcept;
+void PaintWholeClient(FileReader& files, HWND view, const std::string& path) noexcept;
 
 }  // namespace kavrel

@@ -59,13 +59,13 @@ BitmapPalette CreateBitmapPalette(std::span<const std::uint8_t> block) noexcept 
 #endif
 }
 
-int DrawBitmapFile(Platform& platform, HDC dc, const RECT& rect, const std::string& path,
+int DrawBitmapFile(FileReader& files, HDC dc, const RECT& rect, const std::string& path,
                    DWORD rop) noexcept {
 #if defined(__cpp_exceptions)
     try {
 #endif
         LoadedBitmap bitmap;
-        if (LoadBitmapFile(platform, path, bitmap) != 1) return 0;
+        if (LoadBitmapFile(files, path, bitmap) != 1) return 0;
         // Declared before the selection, so it is deselected before it is deleted.
         const BitmapPalette palette = CreateBitmapPalette(bitmap.block);
         const PaletteSelection selection(dc, palette.get());

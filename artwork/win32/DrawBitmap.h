@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Files.h"
 
 namespace kavrel {
 
@@ -56,13 +56,13 @@ private:
 // palette cannot be made.
 BitmapPalette CreateBitmapPalette(std::span<const std::uint8_t> block) noexcept;
 
-// Loads the .bmp file at `path` (read afresh through `platform`) and stretches the whole
+// Loads the .bmp file at `path` (read afresh through `files`) and stretches the whole
 // picture into `rect` of `dc`: destination width `rect.right`, height `rect.bottom`
 // (callers pass client rectangles, whose left and top are 0), colours as RGB values,
 // raster operation `rop`, the device context's own stretch mode. The picture's palette
 // is selected and realised for the transfer and the previous one selected back.
 // 1 when the file was loaded and drawn; 0 when it could not be used, and nothing is drawn.
-int DrawBitmapFile(Platform& platform, HDC dc, const RECT& rect, const std::string& path,
+int DrawBitmapFile(FileReader& files, HDC dc, const RECT& rect, const std::string& path,
                    DWORD rop) noexcept;
 
 }  // namespace kavrel

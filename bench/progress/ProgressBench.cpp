@@ -1,5 +1,5 @@
 // What the progress window costs an update: entry 301 extracts the same archive in turns
-// without an owner window (no reports) and with the wizard's real progress window (every
+// with its reports heard and dropped, and with the wizard's real progress window (every
 // report moves the bar and lets the windows repaint), and the CPU time of each run is
 // compared; also how long the progress window takes to show at the start of a run.
 //   progress-bench RUNS ARCHIVE-WITHOUT-.LZH DEST-FOLDER
@@ -14,9 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/ReportWindow.h"
 #include "platform/Text.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32ArchiveLibrary.h"
+#include "platform/win32/Win32Dialogue.h"
+#include "platform/win32/Win32Log.h"
+#include "platform/win32/Win32Text.h"
 #include "wizard/ProgressDlg.h"
 
 namespace {
@@ -58,6 +60,11 @@ private:
     RunProgress& progress_;
 };
 
+class DroppingListener : public ArchiveListener {
+public:
+    void OnArchiveProgress(const ArchiveProgress&) override {}
+};
+
 class Presenter : public ProgressPresenter {
 public:
     std::unique_ptr<RunProgress> Show(const std::string& title) override {
@@ -83,11 +90,11 @@ int wmain(int argc, wchar_t** argv) {
 
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&icc);
-    Win32Platform platform;
+    Win32Log log;
+    Win32Dialogue user(log);
+    Win32ArchiveLibrary archives;
     Presenter presenter;
-    platform.SetProgressPresenter(&presenter);
-    CReportWindow reportTarget(platform);
-    if (!reportTarget.Create()) return 1;
+    user.SetProgressPresenter(&presenter);
 
     std::vector<double> cpuQuiet, cpuShown, wallQuiet, wallShown, showTimes;
     int reports = 0;
@@ -99,24 +106,23 @@ int wmain(int argc, wchar_t** argv) {
             int result = 0;
             double cpu = 0, wall = 0;
             if (withWindow) {
-                platform.SetOwner(reportTarget.GetSafeHwnd());
                 // Shown once a run, before its first item: timed on its own.
                 const double shown0 = Now();
-                auto progress = platform.BeginProgress("bench");
+                auto progress = user.BeginProgress("bench");
                 showTimes.push_back(Now() - shown0);
                 progress->Item(1, 1, "LARGE", false);
                 BarListener listener(*progress);
                 const double wall0 = Now();
                 const double cpu0 = ThreadCpu();
-                result = platform.ArchiveCommand(command932, output, 256, &listener);
+                result = archives.Command(command932, output, 256, listener);
                 cpu = ThreadCpu() - cpu0;
                 wall = Now() - wall0;
                 reports = listener.reports;
             } else {
-                platform.SetOwner(nullptr);
+                DroppingListener dropping;
                 const double wall0 = Now();
                 const double cpu0 = ThreadCpu();
-                result = platform.ArchiveCommand(command932, output, 256, nullptr);
+                result = archives.Command(command932, output, 256, dropping);
                 cpu = ThreadCpu() - cpu0;
                 wall = Now() - wall0;
             }
@@ -126,7 +132,7 @@ int wmain(int argc, wchar_t** argv) {
             }
             (withWindow ? cpuShown : cpuQuiet).push_back(cpu);
             (withWindow ? wallShown : wallQuiet).push_back(wall);
-            std::printf("run %d %-15s cpu %.3f s  wall %.3f s\n", run + 1, withWindow ? "progress window" : "no owner",
+            std::printf("run %d %-15s cpu %.3f s  wall %.3f s\n", run + 1, withWindow ? "progress window" : "reports dropped",
                         cpu, wall);
         }
     }
@@ -138,9 +144,9 @@ int wmain(int argc, wchar_t** argv) {
         return total;
     };
     const double quiet = Median(cpuQuiet), withBar = Median(cpuShown);
-    std::printf("median cpu: no owner %.3f s, progress window %.3f s (%+.2f %%); wall %.3f s / %.3f s\n", quiet,
+    std::printf("median cpu: reports dropped %.3f s, progress window %.3f s (%+.2f %%); wall %.3f s / %.3f s\n", quiet,
                 withBar, 100.0 * (withBar - quiet) / quiet, Median(wallQuiet), Median(wallShown));
-    std::printf("total cpu over %d runs each: no owner %.3f s, progress window %.3f s (%+.2f %%)\n", runs,
+    std::printf("total cpu over %d runs each: reports dropped %.3f s, progress window %.3f s (%+.2f %%)\n", runs,
                 sum(cpuQuiet), sum(cpuShown), 100.0 * (sum(cpuShown) - sum(cpuQuiet)) / sum(cpuQuiet));
     std::printf("reports per run: %d; progress window shown %.1f ms after the run's start (median)\n", reports,
                 1000.0 * Median(showTimes));

@@ -1,6 +1,6 @@
 // kavrel-pack: builds an update medium from update.toml, checks and shows a medium.
 //   kavrel-pack build update.toml -o OUT [--dist-root DIR] [--force]
-//   kavrel-pack check MEDIUM [--media floppy-1.44|floppy-1.2|floppy-720|folder]
+//   kavrel-pack check MEDIUM [--media NAME]   (the media names of pack/DiskSpace.h)
 //   kavrel-pack show MEDIUM
 // Exit codes: 0 clean, 1 warnings only (check), 2 errors, 3 usage.
 #include <cstdio>
@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "pack/DiskSpace.h"
 #include "pack/Files.h"
 #include "pack/MediumBuilder.h"
 #include "pack/MediumCheck.h"
@@ -84,8 +85,7 @@ int RunTool(std::vector<std::string> args) {
 
     CLI::App* check = app.add_subcommand("check", "check a medium; exit 0 clean, 1 warnings, 2 errors");
     check->add_option("medium", medium, "a folder with info.txt, or the disk1 folder of a set")->required();
-    check->add_option("--media", media, "floppy-1.44, floppy-1.2, floppy-720 or folder")
-        ->check(CLI::IsMember({"floppy-1.44", "floppy-1.2", "floppy-720", "folder"}));
+    check->add_option("--media", media, MediaNamesText())->check(CLI::IsMember(MediaNames()));
 
     CLI::App* show = app.add_subcommand("show", "print a medium's description as Kavrel reads it");
     show->add_option("medium", medium, "a folder with info.txt, or the disk1 folder of a set")->required();

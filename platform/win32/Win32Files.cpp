@@ -1,34 +1,21 @@
-// Files, folders and drives of the Win32 platform. Paths go to the wide calls exactly as
-// the logic built them; Windows itself resolves doubled backslashes.
+// Files, folders and drives of the Win32 side.
+#include "platform/win32/Win32Files.h"
+
 #include <io.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <memory>
 
 #include "platform/Text.h"
-#include "platform/win32/Win32Platform.h"
-
-#include <tlhelp32.h>
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 
+Win32Files::~Win32Files() = default;
+
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE h) const {
-        if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
-    }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-struct FindCloser {
-    void operator()(HANDLE h) const {
-        if (h != INVALID_HANDLE_VALUE) FindClose(h);
-    }
-};
-using UniqueFind = std::unique_ptr<void, FindCloser>;
-
-UniqueHandle Wrap(HANDLE h) { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
 
 class Win32InputFile : public InputFile {
 public:
@@ -72,7 +59,7 @@ FILETIME ToFileTime(std::uint64_t value) {
 bool SetTimes(const std::wstring& path, const FileStatus& status) {
     // FILE_WRITE_ATTRIBUTES is granted on read-only files too; backup semantics lets
     // folders be opened as well.
-    UniqueHandle file = Wrap(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+    UniqueHandle file = WrapHandle(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                          nullptr));
@@ -91,40 +78,40 @@ bool SetAttributes(const std::wstring& path, std::uint32_t attributes) {
 
 }  // namespace
 
-bool Win32Platform::Exists(const std::string& path) {
+bool Win32Files::Exists(const std::string& path) {
     return _waccess(Widen(path).c_str(), 0) == 0;
 }
 
-std::unique_ptr<InputFile> Win32Platform::OpenRead(const std::string& path) {
+std::unique_ptr<InputFile> Win32Files::OpenRead(const std::string& path) {
     // Shared as the C runtime's fopen shares: a file the installed product holds open
     // for writing can still be read.
-    UniqueHandle file = Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+    UniqueHandle file = WrapHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     return std::make_unique<Win32InputFile>(std::move(file));
 }
 
-std::vector<FoundEntry> Win32Platform::FindFiles(const std::string& pattern) {
+std::vector<FoundEntry> Win32Files::FindFiles(const std::string& pattern) {
     std::vector<FoundEntry> found;
     WIN32_FIND_DATAW data;
-    UniqueFind find(FindFirstFileW(Widen(pattern).c_str(), &data));
-    if (find.get() == INVALID_HANDLE_VALUE) return found;
+    UniqueFind find = WrapFind(FindFirstFileW(Widen(pattern).c_str(), &data));
+    if (!find) return found;
     do {
         found.push_back({Narrow(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (FindNextFileW(find.get(), &data));
     return found;
 }
 
-bool Win32Platform::MakeDirectory(const std::string& path) {
+bool Win32Files::MakeDirectory(const std::string& path) {
     return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
 }
 
-bool Win32Platform::CopyFileOverwrite(const std::string& from, const std::string& to) {
+bool Win32Files::CopyFileOverwrite(const std::string& from, const std::string& to) {
     return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != 0;
 }
 
-bool Win32Platform::GetFileStatus(const std::string& path, FileStatus& status) {
+bool Win32Files::GetFileStatus(const std::string& path, FileStatus& status) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return false;
     status.creationTime = FromFileTime(data.ftCreationTime);
@@ -135,7 +122,7 @@ bool Win32Platform::GetFileStatus(const std::string& path, FileStatus& status) {
     return true;
 }
 
-bool Win32Platform::SetFileStatus(const std::string& path, const FileStatus& status) {
+bool Win32Files::SetFileStatus(const std::string& path, const FileStatus& status) {
     const std::wstring wide = Widen(path);
     // Times are written while the file is writable: before the read-only attribute is
     // set, after it is cleared.
@@ -147,20 +134,20 @@ bool Win32Platform::SetFileStatus(const std::string& path, const FileStatus& sta
     return SetTimes(wide, status) && attributes;
 }
 
-bool Win32Platform::CanCreateFileIn(const std::string& folder) {
+bool Win32Files::CanCreateFileIn(const std::string& folder) {
     std::wstring path = Widen(folder);
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
     path += L"~kavrel-" + Widen(DecimalText(GetCurrentProcessId())) + L".tmp";
     // Gone again as soon as it is closed; a read-only folder or missing rights fail here.
-    UniqueHandle file = Wrap(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    UniqueHandle file = WrapHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file != nullptr;
 }
 
-bool Win32Platform::IsFileInUse(const std::string& path) {
+bool Win32Files::IsFileInUse(const std::string& path) {
     // Replacing the file renames it aside: a program that holds it open without sharing
     // writes and deletion would make that fail half way.
-    UniqueHandle file = Wrap(CreateFileW(Widen(path).c_str(), GENERIC_WRITE | DELETE,
+    UniqueHandle file = WrapHandle(CreateFileW(Widen(path).c_str(), GENERIC_WRITE | DELETE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) return false;
@@ -168,56 +155,7 @@ bool Win32Platform::IsFileInUse(const std::string& path) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-namespace {
-
-// The full, canonical form of a path (doubled backslashes and "." resolved), for
-// comparing two spellings of one file. Not every GetFullPathNameW folds doubled
-// backslashes inside a path (Wine's keeps them), so that is done here.
-std::wstring FullPath(const std::wstring& path) {
-    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
-    std::wstring full(n, L'\0');
-    const DWORD got = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    if (got == 0 || got >= n) return path;
-    full.resize(got);
-    std::wstring folded;
-    for (std::size_t i = 0; i < full.size(); ++i) {
-        // A leading "\\" (a share, or "\\?\") stays.
-        if (i >= 2 && full[i] == L'\\' && folded.back() == L'\\') continue;
-        folded += full[i];
-    }
-    return folded;
-}
-
-}  // namespace
-
-std::string AbsolutePath(const std::string& path) { return Narrow(FullPath(Widen(path))); }
-
-bool Win32Platform::IsProgramRunning(const std::string& path) {
-    const std::wstring wanted = FullPath(Widen(path));
-    const std::size_t slash = wanted.find_last_of(L'\\');
-    const std::wstring name = slash == std::wstring::npos ? wanted : wanted.substr(slash + 1);
-    UniqueHandle snapshot = Wrap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return false;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        // Only processes of that file name are opened and asked for their full path.
-        if (CompareStringOrdinal(entry.szExeFile, -1, name.c_str(), -1, TRUE) != CSTR_EQUAL) continue;
-        UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        if (!process) continue;
-        std::wstring image(32768, L'\0');
-        DWORD size = static_cast<DWORD>(image.size());
-        if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) continue;
-        image.resize(size);
-        if (CompareStringOrdinal(FullPath(image).c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
-    }
-    return false;
-}
-
-std::uint64_t Win32Platform::Milliseconds() { return GetTickCount64(); }
-
-bool Win32Platform::IsRemovableDrive(const std::string& path) {
+bool Win32Files::IsRemovableDrive(const std::string& path) {
     std::wstring root;
     const std::wstring wide = Widen(path);
     if (wide.size() >= 2 && wide[1] == L':') {
@@ -231,19 +169,6 @@ bool Win32Platform::IsRemovableDrive(const std::string& path) {
         root = buffer.c_str();
     }
     return GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE;
-}
-
-std::string Win32Platform::WindowsDirectory() {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const UINT n = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-        if (n == 0) return {};
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return Narrow(buffer);
-        }
-        buffer.resize(n + 1);  // n is the size needed, terminator included
-    }
 }
 
 }  // namespace kavrel

@@ -1,6 +1,8 @@
 #include "platform/win32/Win32Log.h"
 
 #include "platform/LogLine.h"
+#include "platform/win32/Win32Dialogue.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 
@@ -31,6 +33,12 @@ bool FileLog::Write(const std::string& event) {
         failed_ = true;
     }
     return !failed_;
+}
+
+void Win32Log::Log(const std::string& event) {
+    if (file_ == nullptr || file_->Write(event) || failureReported_) return;
+    failureReported_ = true;
+    if (dialogue_ != nullptr) dialogue_->Notify("記録ファイルに書き込めなくなりました。更新はこのまま続けます。", "確認");
 }
 
 std::string DefaultLogPath() {

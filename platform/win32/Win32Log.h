@@ -1,18 +1,21 @@
-// The run's log file: UTF-8 with a byte-order mark, CR LF, one timestamped event a line.
+// The run's log on Win32: a file, UTF-8 with a byte-order mark, CR LF, one timestamped
+// event a line; where none is kept, events go nowhere.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "platform/win32/Win32Platform.h"
+#include "platform/EventLog.h"
 
 namespace kavrel {
 
-class FileLog : public EventLog {
+class Win32Dialogue;
+
+class FileLog {
 public:
     FileLog() = default;
-    ~FileLog() override;
+    ~FileLog();
     FileLog(const FileLog&) = delete;
     FileLog& operator=(const FileLog&) = delete;
 
@@ -21,12 +24,27 @@ public:
     bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
     const std::string& Path() const { return path_; }
     // Writes one event; false once a write has failed (a full disk, a vanished share).
-    bool Write(const std::string& event) override;
+    bool Write(const std::string& event);
 
 private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
     std::string path_;
     bool failed_ = false;
+};
+
+class Win32Log : public EventLog {
+public:
+    // Events go to `file` from now on (null: nowhere).
+    void Attach(FileLog* file) { file_ = file; }
+    // Who hears, once, that the log can no longer be written.
+    void ReportFailuresTo(Win32Dialogue* dialogue) { dialogue_ = dialogue; }
+    // A log that cannot be written never stops the update.
+    void Log(const std::string& event) override;
+
+private:
+    FileLog* file_ = nullptr;
+    Win32Dialogue* dialogue_ = nullptr;
+    bool failureReported_ = false;
 };
 
 // %TEMP%\Kavrel.log: where an unattended run logs when no /LOG= is given.

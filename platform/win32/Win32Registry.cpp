@@ -1,10 +1,11 @@
 // HKEY_CLASSES_ROOT for the file-type registration. Failures are silent by design: the
 // update goes on without the registration.
+#include "platform/win32/Win32Registry.h"
+
+#include <windows.h>
 #include <shlobj.h>
 
-#include <memory>
-
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 
@@ -30,7 +31,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<RegistryKey> Win32Platform::OpenClassesKey(const std::string& subkey) {
+std::unique_ptr<RegistryKey> Win32Registry::OpenClassesKey(const std::string& subkey) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Widen(subkey).c_str(), 0, KEY_ALL_ACCESS, &key) !=
         ERROR_SUCCESS) {
@@ -39,7 +40,7 @@ std::unique_ptr<RegistryKey> Win32Platform::OpenClassesKey(const std::string& su
     return std::make_unique<Win32RegistryKey>(key);
 }
 
-long Win32Platform::CreateClassesKey(const std::string& subkey) {
+long Win32Registry::CreateClassesKey(const std::string& subkey) {
     HKEY key = nullptr;
     wchar_t noClass[] = L"";
     const LONG error = RegCreateKeyExW(HKEY_CLASSES_ROOT, Widen(subkey).c_str(), 0, noClass,
@@ -48,7 +49,7 @@ long Win32Platform::CreateClassesKey(const std::string& subkey) {
     return error;
 }
 
-void Win32Platform::NotifyAssociationsChanged() {
+void Win32Registry::NotifyAssociationsChanged() {
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/KavrelApp.h"
+#include "platform/win32/Win32Seams.h"
 #include "wizard/Commands.h"
 #include "wizard/KavrelView.h"
 
@@ -52,8 +53,8 @@ TEST(PageThatCannotOpen, EndsTheProgramInsteadOfStrandingTheUser) {
     const HWND frame = CreateWindowExW(0, L"KavrelTestFrame", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                                        nullptr, wc.hInstance, nullptr);
     ASSERT_NE(frame, nullptr);
-    Win32Platform platform;
-    CKavrelView view(platform, "");
+    Win32Seams seams;
+    CKavrelView view(seams, "", "");
     ASSERT_TRUE(view.Create(frame, RECT{0, 0, 400, 300}));
 
     // The intro page opens by itself; it cannot.
@@ -75,8 +76,8 @@ TEST(ViewSize, EveryChangeOfSizeRepaintsTheWholeView) {
     const HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
                                        GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(frame, nullptr);
-    Win32Platform platform;
-    CKavrelView view(platform, "");
+    Win32Seams seams;
+    CKavrelView view(seams, "", "");
     ASSERT_TRUE(view.Create(frame, RECT{0, 0, 200, 150}));
     const HWND hwnd = view.GetSafeHwnd();
     for (const SIZE size : {SIZE{300, 220}, SIZE{120, 90}}) {

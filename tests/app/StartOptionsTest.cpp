@@ -2,7 +2,7 @@
 // with blanks and no quotes, quoted values, and every malformed form refused.
 #include <gtest/gtest.h>
 
-#include "app/ExitCode.h"
+#include "update/Outcome.h"
 #include "app/StartOptions.h"
 
 namespace kavrel {
@@ -76,23 +76,6 @@ TEST(StartOptionsTest, ArgumentsFollowTheProgramName) {
     EXPECT_EQ(ArgumentsOf("Kavrel.exe  /S"), "/S");
     EXPECT_EQ(ArgumentsOf("D:\\Kavrel.exe"), "");
     EXPECT_EQ(ArgumentsOf("\"D:\\Kavrel.exe\""), "");
-}
-
-TEST(ExitCodeTest, DistinctForEveryOutcomeAndClearOfRetryCodes) {
-    const RunOutcome all[] = {RunOutcome::Completed,       RunOutcome::FolderRefused,  RunOutcome::VersionRefused,
-                              RunOutcome::FolderUnusable,  RunOutcome::FolderNotWritable, RunOutcome::ProductInUse,
-                              RunOutcome::NoSystemName,    RunOutcome::MediumUnusable, RunOutcome::Cancelled,
-                              RunOutcome::DiskNeeded,      RunOutcome::ArchiveFailed,  RunOutcome::CopyFailed,
-                              RunOutcome::AttributesFailed};
-    std::vector<int> seen;
-    for (RunOutcome o : all) {
-        const int code = static_cast<int>(ExitCodeFor(o));
-        EXPECT_EQ(code == 0, o == RunOutcome::Completed);
-        for (int reserved : {1641, 3010, 1618}) EXPECT_NE(code, reserved);
-        EXPECT_EQ(std::count(seen.begin(), seen.end(), code), 0) << code;
-        seen.push_back(code);
-    }
-    EXPECT_EQ(static_cast<int>(ExitCodeFor(RunOutcome::Cancelled)), 1602);
 }
 
 }  // namespace

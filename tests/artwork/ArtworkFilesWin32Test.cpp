@@ -8,7 +8,8 @@
 
 #include "artwork/BitmapBuilder.h"
 #include "artwork/win32/DrawBitmap.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 namespace {
@@ -77,7 +78,7 @@ std::string Plain(std::uint32_t rgb, std::uint16_t bits) {
 }
 
 TEST(DrawBitmapFileWin32, ReadsTheFileAfreshOnEveryPaint) {
-    Win32Platform platform;
+    Win32Files platform;
     const TempFile file("kavrel-artwork-\xE7\xB5\xB5.bmp", Plain(0xFF0000, 24));  // 絵
     MemoryCanvas canvas;
     const RECT rect{0, 0, 20, 10};

@@ -11,7 +11,7 @@
 #include "artwork/BitmapBuilder.h"
 #include "artwork/win32/ArtworkPainter.h"
 #include "artwork/win32/DrawBitmap.h"
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 
 namespace kavrel {
 namespace {
@@ -93,7 +93,7 @@ Capture CaptureClient(HWND window) {
 
 // The windows' paint handlers, as the pages and the view will have them.
 struct Painter {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     std::string path;
     bool frame = true;
     int paints = 0;
@@ -277,7 +277,7 @@ TEST(CreateBitmapPalette, OneEntryPerColourOrTheStockPalette) {
         s.bitCount = c.bits;
         s.clrUsed = c.clrUsed;
         LoadedBitmap bmp;
-        test::TestPlatform platform;
+        test::MemoryFiles platform;
         platform.AddFile("D:\\p.bmp", test::BuildBitmap(s));
         ASSERT_EQ(1, LoadBitmapFile(platform, "D:\\p.bmp", bmp));
         const BitmapPalette palette = CreateBitmapPalette(bmp.block);

@@ -12,7 +12,7 @@
 #include "artwork/BitmapBuilder.h"
 #include "artwork/RleCases.h"
 #include "artwork/win32/DrawBitmap.h"
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 
 namespace kavrel {
 namespace {
@@ -48,7 +48,7 @@ std::vector<std::uint32_t> Offscreen(int width, int height, COLORREF background,
 
 // The file drawn by the painter into a rectangle of width x height.
 std::vector<std::uint32_t> Painted(const std::string& file, int width, int height) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile(kPath, file);
     return Offscreen(width, height, RGB(0, 128, 0), [&](HDC dc) {
         const RECT rect{0, 0, width, height};
@@ -80,7 +80,7 @@ TEST(RleArtwork, PaintsTheSamePixelsAsThePlainPicture) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         LoadedBitmap decoded;
-        test::TestPlatform platform;
+        test::MemoryFiles platform;
         platform.AddFile(kPath, test::BuildBitmap(c.shape));
         ASSERT_EQ(1, LoadBitmapFile(platform, kPath, decoded));
         // The same picture, plain: what the loaded block says, pixel by pixel.

@@ -8,7 +8,7 @@
 #include "artwork/BitmapFile.h"
 #include "artwork/BitmapBuilder.h"
 #include "support/HostPath.h"
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 
 namespace kavrel {
 namespace {
@@ -19,7 +19,7 @@ using test::BuildBitmap;
 constexpr const char* kPath = "D:\\art\\pic.bmp";
 
 int LoadBytes(const std::string& bytes, LoadedBitmap& out) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile(kPath, bytes);
     return LoadBitmapFile(platform, kPath, out);
 }
@@ -247,7 +247,7 @@ TEST(LoadBitmapFile, RefusesWhatItCannotDrawSafely) {
 }
 
 TEST(LoadBitmapFile, MissingFileIsNotLoaded) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     LoadedBitmap bmp;
     EXPECT_EQ(0, LoadBitmapFile(platform, "D:\\art\\none.bmp", bmp));
 }

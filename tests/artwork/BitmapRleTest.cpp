@@ -10,7 +10,7 @@
 #include "artwork/BitmapFile.h"
 #include "artwork/BitmapRle.h"
 #include "artwork/RleCases.h"
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 
 namespace kavrel {
 namespace {
@@ -21,7 +21,7 @@ using test::Rle;
 using test::RleShape;
 
 int LoadBytes(const std::string& bytes, LoadedBitmap& out) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile("D:\\art\\pic.bmp", bytes);
     return LoadBitmapFile(platform, "D:\\art\\pic.bmp", out);
 }
@@ -257,7 +257,7 @@ TEST(RleBitmap, ThePictureObeysTheLimitsOfPlainOnes) {
 // --- the decoder on its own ------------------------------------------------------------------
 
 TEST(DecodeRleBits, KeepsWhatPrecedesTheOffsetAndRefusesOtherDepths) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile("D:\\r", Rle().Run(3, 9).EndOfBitmap().data);
     std::vector<std::uint8_t> block(5, 0xEE);
     ASSERT_TRUE(DecodeRleBits(*platform.OpenRead("D:\\r"), RleTarget{8, 3, 2, 4}, block, 5));

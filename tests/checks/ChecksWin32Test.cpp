@@ -5,7 +5,9 @@
 #include "Win32TempFolder.h"
 #include "checks/SystemIdentification.h"
 #include "checks/VersionCheck.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Text.h"
+#include "support/FakeSeams.h"
 
 namespace kavrel {
 namespace {
@@ -32,14 +34,15 @@ TEST(ChecksWin32, OldReleaseFolderWithoutBackslash) {
     Win32TempFolder temp;
     temp.AddFile("PROG\\emst\\07\\pemsoa1.ini");
     temp.AddFile("PROG\\main.exe", "MZ");
-    Win32Platform platform;
+    Win32Files platform;
+    test::RecordingLog log;
     const UpdateDescription desc = Description("V5.0 L01");
     std::string folder = temp.Path() + "PROG";
-    EXPECT_EQ(CheckInstallFolder(platform, desc, folder, "pemsoa1.ini"), 1);
+    EXPECT_EQ(CheckInstallFolder(platform, log, desc, folder, "pemsoa1.ini"), 1);
     EXPECT_EQ(folder, temp.Path() + "PROG\\");
-    EXPECT_EQ(CheckMainProgram(platform, folder, "pemsoa1.ini"), 1);
+    EXPECT_EQ(CheckMainProgram(platform, log, folder), 1);
     std::string other = temp.Path() + "PROG\\";
-    EXPECT_EQ(CheckInstallFolder(platform, desc, other, "tirvelo1.ini"), 0);
+    EXPECT_EQ(CheckInstallFolder(platform, log, desc, other, "tirvelo1.ini"), 0);
 }
 
 TEST(ChecksWin32, LaterReleaseThroughDoubledBackslash) {
@@ -49,26 +52,28 @@ TEST(ChecksWin32, LaterReleaseThroughDoubledBackslash) {
     temp.AddFile("PROG\\ConfigData.xml",
                  "<?xml version=\"1.0\"?>\r\n<Config>\r\n  <Version>V6.2</Version>\r\n</Config>\r\n");
     temp.AddFile("PROG\\モルヴァン会計.ico");
-    Win32Platform platform;
+    Win32Files platform;
+    test::RecordingLog log;
     const UpdateDescription desc = Description("V6.2");
     std::string folder = temp.Path() + "PROG\\";
-    EXPECT_EQ(CheckInstallFolder(platform, desc, folder, "pemsoa1.ini"), 1);
+    EXPECT_EQ(CheckInstallFolder(platform, log, desc, folder, "pemsoa1.ini"), 1);
     EXPECT_EQ(folder, temp.Path() + "PROG\\\\");
-    EXPECT_EQ(CheckMainProgram(platform, folder, "pemsoa1.ini"), 1);
-    EXPECT_EQ(CheckVersion(platform, desc, folder), 1);
-    EXPECT_EQ(FindSystemNumber(platform, desc, folder, "pemsoa1.ini"), 4);
+    EXPECT_EQ(CheckMainProgram(platform, log, folder), 1);
+    EXPECT_EQ(CheckVersion(platform, log, desc, folder), 1);
+    EXPECT_EQ(FindSystemNumber(platform, log, desc, folder), 4);
 }
 
 TEST(ChecksWin32, LaterReleaseRefusedBySettingsInZavure) {
     Win32TempFolder temp;
     temp.AddFile("PROG\\ZAVURE\\Ges\\pemsoa1.ini");
-    Win32Platform platform;
+    Win32Files platform;
+    test::RecordingLog log;
     const UpdateDescription desc = Description("V6.1");
     std::string folder = temp.Path() + "PROG";
-    EXPECT_EQ(CheckInstallFolder(platform, desc, folder, "pemsoa1.ini"), 0);
+    EXPECT_EQ(CheckInstallFolder(platform, log, desc, folder, "pemsoa1.ini"), 0);
     std::string missing = temp.Path() + "NONE\\";
-    EXPECT_EQ(CheckInstallFolder(platform, desc, missing, "pemsoa1.ini"), 1);
-    EXPECT_EQ(CheckMainProgram(platform, missing, "pemsoa1.ini"), 0);
+    EXPECT_EQ(CheckInstallFolder(platform, log, desc, missing, "pemsoa1.ini"), 1);
+    EXPECT_EQ(CheckMainProgram(platform, log, missing), 0);
 }
 
 TEST(ChecksWin32, LongFolderAndStem) {
@@ -79,35 +84,38 @@ TEST(ChecksWin32, LongFolderAndStem) {
     temp.AddFile(deep + "\\main.exe", "MZ");
     temp.AddFile(deep + "\\" + stem + ".ico");
     temp.AddFile(deep + "\\ConfigData.xml", "<Version>V8</Version>\n");
-    Win32Platform platform;
+    Win32Files platform;
+    test::RecordingLog log;
     const UpdateDescription desc = Description("V8");
     std::string folder = temp.Path() + deep;
-    EXPECT_EQ(CheckInstallFolder(platform, desc, folder, "pemsoa1.ini"), 1);
-    EXPECT_EQ(CheckMainProgram(platform, folder, "pemsoa1.ini"), 1);
-    EXPECT_EQ(CheckVersion(platform, desc, folder), 1);
-    EXPECT_EQ(FindSystemNumber(platform, desc, folder, "pemsoa1.ini"), 4);
+    EXPECT_EQ(CheckInstallFolder(platform, log, desc, folder, "pemsoa1.ini"), 1);
+    EXPECT_EQ(CheckMainProgram(platform, log, folder), 1);
+    EXPECT_EQ(CheckVersion(platform, log, desc, folder), 1);
+    EXPECT_EQ(FindSystemNumber(platform, log, desc, folder), 4);
 }
 
 TEST(ChecksWin32, FolderNamedMainExePasses) {
     Win32TempFolder temp;
     temp.AddFolder("PROG\\main.exe");
     temp.AddFolder("EMPTY");
-    Win32Platform platform;
-    EXPECT_EQ(CheckMainProgram(platform, temp.Path() + "PROG\\", "x"), 1);
-    EXPECT_EQ(CheckMainProgram(platform, temp.Path() + "EMPTY\\", "x"), 0);
+    Win32Files platform;
+    test::RecordingLog log;
+    EXPECT_EQ(CheckMainProgram(platform, log, temp.Path() + "PROG\\"), 1);
+    EXPECT_EQ(CheckMainProgram(platform, log, temp.Path() + "EMPTY\\"), 0);
 }
 
 TEST(ChecksWin32, LastIconOfTheSearchDecides) {
     Win32TempFolder temp;
     temp.AddFile("PROG\\モルヴァン給与.ico");
     temp.AddFile("PROG\\モルヴァン会計.ico");
-    Win32Platform platform;
+    Win32Files platform;
+    test::RecordingLog log;
     const UpdateDescription desc = Description("V8");
     const std::string folder = temp.Path() + "PROG\\";
     const std::vector<FoundEntry> order = platform.FindFiles(folder + "*.ico");
     ASSERT_EQ(order.size(), 2u);
     const int expected = order.back().name == "モルヴァン会計.ico" ? 4 : 2;
-    EXPECT_EQ(FindSystemNumber(platform, desc, folder, "x"), expected);
+    EXPECT_EQ(FindSystemNumber(platform, log, desc, folder), expected);
 
     // A folder of an icon's name returned last hides the icons.
     temp.AddFolder("PROG\\zzz.ico");
@@ -115,12 +123,13 @@ TEST(ChecksWin32, LastIconOfTheSearchDecides) {
     ASSERT_EQ(withFolder.size(), 3u);
     const FoundEntry& last = withFolder.back();
     const int expectedNow = last.isDirectory ? -1 : last.name == "モルヴァン会計.ico" ? 4 : 2;
-    EXPECT_EQ(FindSystemNumber(platform, desc, folder, "x"), expectedNow);
+    EXPECT_EQ(FindSystemNumber(platform, log, desc, folder), expectedNow);
 }
 
 TEST(ChecksWin32, VersionFileEdges) {
     Win32TempFolder temp;
-    Win32Platform platform;
+    Win32Files platform;
+    test::RecordingLog log;
     const std::string folder = temp.Path() + "PROG\\";
     struct Case {
         const char* name;
@@ -139,11 +148,11 @@ TEST(ChecksWin32, VersionFileEdges) {
         SCOPED_TRACE(c.name);
         temp.AddFile("PROG\\ConfigData.xml", c.file);
         const UpdateDescription desc = Description(c.target);
-        EXPECT_EQ(CheckVersion(platform, desc, folder), c.expected);
-        EXPECT_EQ(CheckVersion(platform, desc, folder + "\\"), c.expected) << "doubled";
+        EXPECT_EQ(CheckVersion(platform, log, desc, folder), c.expected);
+        EXPECT_EQ(CheckVersion(platform, log, desc, folder + "\\"), c.expected) << "doubled";
     }
     const UpdateDescription desc = Description("V8");
-    EXPECT_EQ(CheckVersion(platform, desc, temp.Path() + "NONE\\"), 0);
+    EXPECT_EQ(CheckVersion(platform, log, desc, temp.Path() + "NONE\\"), 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // File-type registration against the real registry (run under Wine), read back with
 // RegQueryValueExW. The keys it touches are removed before and after.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,24 +10,16 @@
 #include "NumberedSystems.h"
 #include "Win32TempFolder.h"
 #include "checks/FileTypeRegistration.h"
-#include "platform/win32/Win32Platform.h"
+#include "checks/SystemIdentification.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Text.h"
+#include "support/FakeSeams.h"
 
 namespace kavrel {
 namespace {
 
 using test::Win32TempFolder;
-
-// The platform of the program, with message boxes recorded instead of shown.
-class RecordingPlatform : public Win32Platform {
-public:
-    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
-                              MessageButtons buttons) override {
-        messages.push_back(text + "|" + caption + "|" +
-                           (buttons == MessageButtons::Ok ? "OK" : "OKCANCEL"));
-        return MessageAnswer::Ok;
-    }
-    std::vector<std::string> messages;
-};
 
 void RemoveKeys() {
     for (const wchar_t* key : {L"veskofile", L".qmz", L".oqmz"}) RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
@@ -98,9 +91,13 @@ TEST_F(RegistrationWin32, Cases) {
         // As the install-folder check leaves it: a doubled backslash.
         const std::string folder = temp.Path() + "インストール先\\\\";
         UpdateDescription desc = test::NumberedSystems();
-        RecordingPlatform platform;
+        Win32Files files;
+        Win32Registry registry;
+        test::ScriptedDialogue user;
+        test::RecordingLog log;
+        const int systemNumber = FindSystemNumber(files, log, desc, folder);
 
-        RegisterFileType(platform, desc, folder);
+        RegisterFileType(registry, user, log, systemNumber, folder);
 
         auto present = [&](const wchar_t* ext) {
             return std::find(c.extensions.begin(), c.extensions.end(), std::wstring(ext)) !=
@@ -116,16 +113,15 @@ TEST_F(RegistrationWin32, Cases) {
         EXPECT_EQ(DefaultValue(L"veskofile\\shell\\open\\command"), "\"" + folder + "main.exe\" \"%1\"");
         EXPECT_EQ(DefaultValue(L"veskofile\\DefaultIcon"), "\"" + folder + "main.exe\"");
         EXPECT_EQ(DefaultValue(L"veskofile"), c.systemText);
-        EXPECT_EQ(desc.m_nSystemNumber, c.systemNumber);
+        EXPECT_EQ(systemNumber, c.systemNumber);
         if (c.systemNumber == -1) {
-            EXPECT_EQ(platform.messages,
-                      std::vector<std::string>{"ｼｽﾃﾑ名称が取得できませんでした。|更新エラー|OK"});
+            EXPECT_THAT(user.Texts(), ::testing::ElementsAre("ｼｽﾃﾑ名称が取得できませんでした。"));
         } else {
-            EXPECT_TRUE(platform.messages.empty());
+            EXPECT_THAT(user.Texts(), ::testing::IsEmpty());
         }
 
         // A second registration changes nothing.
-        RegisterFileType(platform, desc, folder);
+        RegisterFileType(registry, user, log, systemNumber, folder);
         EXPECT_EQ(DefaultValue(L"veskofile"), c.systemText);
     }
 }

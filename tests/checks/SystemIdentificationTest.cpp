@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "checks/SystemIdentification.h"
-#include "support/TestPlatform.h"
+#include "support/FakeSeams.h"
 
 namespace kavrel {
 namespace {
 
-using test::TestPlatform;
+using test::MemoryFiles;
+using test::RecordingLog;
 
 struct InstallFolderCase {
     const char* name;
@@ -55,27 +56,29 @@ TEST(CheckInstallFolder, Cases) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TestPlatform platform;
+        MemoryFiles platform;
+        RecordingLog log;
         platform.AddFolder("C:\\PROG");
         for (const auto& f : c.files) platform.AddFile(f);
         for (const auto& f : c.folders) platform.AddFolder(f);
         UpdateDescription desc;
         desc.m_strTargetVersion = c.targetVersion;
         std::string folder = c.folder;
-        EXPECT_EQ(CheckInstallFolder(platform, desc, folder, c.settingsFile), c.expected);
+        EXPECT_EQ(CheckInstallFolder(platform, log, desc, folder, c.settingsFile), c.expected);
         EXPECT_EQ(folder, c.folderAfter);
     }
 }
 
 TEST(CheckInstallFolder, EachCallMayAppendAnotherBackslash) {
     // The run calls twice when it probes the two settings names.
-    TestPlatform platform;
+    MemoryFiles platform;
+    RecordingLog log;
     platform.AddFolder("C:\\PROG");
     UpdateDescription desc;
     desc.m_strTargetVersion = "V5.0 L01";
     std::string folder = "C:\\PROG\\";
-    EXPECT_EQ(CheckInstallFolder(platform, desc, folder, "pemsoa1.ini"), 0);
-    EXPECT_EQ(CheckInstallFolder(platform, desc, folder, "tirvelo1.ini"), 0);
+    EXPECT_EQ(CheckInstallFolder(platform, log, desc, folder, "pemsoa1.ini"), 0);
+    EXPECT_EQ(CheckInstallFolder(platform, log, desc, folder, "tirvelo1.ini"), 0);
     EXPECT_EQ(folder, "C:\\PROG\\\\\\");
 }
 
@@ -96,11 +99,12 @@ TEST(CheckMainProgram, Cases) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TestPlatform platform;
+        MemoryFiles platform;
+        RecordingLog log;
         platform.AddFolder("C:\\PROG");
         if (c.withMain && c.mainIsFolder) platform.AddFolder("C:\\PROG\\main.exe");
         if (c.withMain && !c.mainIsFolder) platform.AddFile("C:\\PROG\\main.exe");
-        EXPECT_EQ(CheckMainProgram(platform, c.folder, "pemsoa1.ini"), c.expected);
+        EXPECT_EQ(CheckMainProgram(platform, log, c.folder), c.expected);
     }
 }
 
@@ -146,7 +150,8 @@ TEST(FindSystemNumber, Cases) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TestPlatform platform;
+        MemoryFiles platform;
+        RecordingLog log;
         platform.AddFolder("C:\\PROG");
         for (const auto& e : c.entries) {
             if (e.isDirectory) {
@@ -158,19 +163,20 @@ TEST(FindSystemNumber, Cases) {
         UpdateDescription desc;
         desc.m_strSystemName.fill("-");
         for (const auto& [position, name] : c.systemNames) desc.m_strSystemName[position - 1] = name;
-        EXPECT_EQ(FindSystemNumber(platform, desc, c.folder, "pemsoa1.ini"), c.expected);
+        EXPECT_EQ(FindSystemNumber(platform, log, desc, c.folder), c.expected);
     }
 }
 
 TEST(FindSystemNumber, FileBesideAFolderWithoutBackslash) {
     // "C:\PROG" + "*.ico" is C:\PROG*.ico: an icon named like the folder is found.
-    TestPlatform platform;
+    MemoryFiles platform;
+    RecordingLog log;
     platform.AddFolder("C:\\PROG");
     platform.AddFile("C:\\PROGB.ico");
     UpdateDescription desc;
     desc.m_strSystemName.fill("-");
     desc.m_strSystemName[1] = "B";
-    EXPECT_EQ(FindSystemNumber(platform, desc, "C:\\PROG", "pemsoa1.ini"), 2);
+    EXPECT_EQ(FindSystemNumber(platform, log, desc, "C:\\PROG"), 2);
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 #include <optional>
 
 #include "checks/VersionCheck.h"
-#include "support/TestPlatform.h"
+#include "support/FakeSeams.h"
 
 namespace kavrel {
 namespace {
 
-using test::TestPlatform;
+using test::MemoryFiles;
+using test::RecordingLog;
 
 TEST(GetTagContent, Cases) {
     using namespace std::string_literals;
@@ -98,22 +99,24 @@ TEST(CheckVersion, Cases) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TestPlatform platform;
+        MemoryFiles platform;
+        RecordingLog log;
         platform.AddFolder("C:\\PROG");
         if (c.file) platform.AddFile("C:\\PROG\\ConfigData.xml", *c.file);
         UpdateDescription desc;
         desc.m_strTargetVersion = c.target;
-        EXPECT_EQ(CheckVersion(platform, desc, c.folder), c.expected);
+        EXPECT_EQ(CheckVersion(platform, log, desc, c.folder), c.expected);
     }
 }
 
 TEST(CheckVersion, FolderMayBeAConfigFolder) {
     // A folder named ConfigData.xml cannot be read: refused, no crash.
-    TestPlatform platform;
+    MemoryFiles platform;
+    RecordingLog log;
     platform.AddFolder("C:\\PROG\\ConfigData.xml");
     UpdateDescription desc;
     desc.m_strTargetVersion = "V8";
-    EXPECT_EQ(CheckVersion(platform, desc, "C:\\PROG\\"), 0);
+    EXPECT_EQ(CheckVersion(platform, log, desc, "C:\\PROG\\"), 0);
 }
 
 }  // namespace

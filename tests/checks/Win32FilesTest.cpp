@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "Win32TempFolder.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Machine.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 namespace {
@@ -37,7 +39,7 @@ TEST(Win32Files, Exists) {
     temp.AddFile("PROG\\main.exe", "MZ");
     temp.AddFolder("PROG\\sub");
     temp.AddFile("PROG\\モルヴァン会計.ico");
-    Win32Platform platform;
+    Win32Files platform;
     struct Case {
         std::string path;
         bool expected;
@@ -65,7 +67,7 @@ TEST(Win32Files, FindFiles) {
         temp.AddFile(std::string("PROG\\") + name);
     }
     temp.AddFolder("PROG\\b.ico");
-    Win32Platform platform;
+    Win32Files platform;
 
     const std::vector<FoundEntry> icons = platform.FindFiles(prog + "*.ico");
     std::string order;
@@ -105,7 +107,7 @@ TEST(Win32Files, OpenRead) {
     Win32TempFolder temp;
     temp.AddFile("data.bin", std::string("abc\0def\r\n", 9));
     temp.AddFolder("folder");
-    Win32Platform platform;
+    Win32Files platform;
 
     const auto file = platform.OpenRead(temp.Path() + "\\data.bin");
     ASSERT_TRUE(file);
@@ -134,7 +136,7 @@ TEST(Win32Files, OpenRead) {
 
 TEST(Win32Files, MakeDirectory) {
     Win32TempFolder temp;
-    Win32Platform platform;
+    Win32Files platform;
     EXPECT_TRUE(platform.MakeDirectory(temp.Path() + "new"));
     EXPECT_TRUE(platform.Exists(temp.Path() + "new\\"));
     EXPECT_TRUE(platform.MakeDirectory(temp.Path() + "new\\\\インストール"));
@@ -150,7 +152,7 @@ TEST(Win32Files, CopyFileOverwrite) {
     temp.AddFile("dst.txt", "old and longer");
     temp.AddFile("ro.txt", "read-only");
     SetFileAttributesW(Widen(t + "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    Win32Platform platform;
+    Win32Files platform;
 
     EXPECT_TRUE(platform.CopyFileOverwrite(t + "src.txt", t + "fresh.txt"));
     EXPECT_EQ(temp.ReadFile("fresh.txt"), "new");
@@ -179,7 +181,7 @@ TEST(Win32Files, StatusRoundTrip) {
     Win32TempFolder temp;
     const std::string path = temp.Path() + "file.dat";
     temp.AddFile("file.dat", std::string(1234, 'z'));
-    Win32Platform platform;
+    Win32Files platform;
 
     FileStatus wanted;
     wanted.creationTime = 125911584000000000ull;    // 2000-01-01
@@ -219,7 +221,7 @@ TEST(Win32Files, CopyOfReadOnlyFileClearedByStatus) {
     const std::string& t = temp.Path();
     temp.AddFile("medium.txt", "payload");
     SetFileAttributesW(Widen(t + "medium.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    Win32Platform platform;
+    Win32Files platform;
     ASSERT_TRUE(platform.CopyFileOverwrite(t + "medium.txt", t + "installed.txt"));
     FileStatus status;
     ASSERT_TRUE(platform.GetFileStatus(t + "installed.txt", status));
@@ -235,7 +237,7 @@ TEST(Win32Files, CopyOfReadOnlyFileClearedByStatus) {
 
 TEST(Win32Files, IsRemovableDrive) {
     // The project's Wine prefix types F: as a floppy and D:, E: as hard disks.
-    Win32Platform platform;
+    Win32Files platform;
     struct Case {
         const char* path;
         bool expected;
@@ -248,8 +250,8 @@ TEST(Win32Files, IsRemovableDrive) {
 }
 
 TEST(Win32Files, WindowsDirectory) {
-    Win32Platform platform;
-    const std::string windows = platform.WindowsDirectory();
+    Win32Files platform;
+    const std::string windows = Win32Machine().WindowsDirectory();
     ASSERT_FALSE(windows.empty());
     EXPECT_NE(windows.back(), '\0');
     EXPECT_TRUE(platform.Exists(windows));

@@ -6,9 +6,11 @@
 
 #include "Win32TempFolder.h"
 #include "support/HostPath.h"
-#include "lha/dll/Unlha32.h"
 #include "platform/win32/Win32Log.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Dialogue.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Machine.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 namespace {
@@ -19,7 +21,7 @@ TEST(Win32RunSupport, ANewFileCanBeMadeOnlyInAFolderThatTakesOne) {
     Win32TempFolder temp;
     temp.AddFolder("INSTALL");
     temp.AddFile("FILE.TXT", "a file, not a folder");
-    Win32Platform platform;
+    Win32Files platform;
     EXPECT_TRUE(platform.CanCreateFileIn(temp.Path() + "INSTALL"));
     EXPECT_TRUE(platform.CanCreateFileIn(temp.Path() + "INSTALL\\\\"));
     EXPECT_FALSE(platform.CanCreateFileIn(temp.Path() + "MISSING\\"));
@@ -42,7 +44,7 @@ TEST(Win32RunSupport, AFileHeldWithoutSharingIsInUse) {
     const std::string shared = temp.Path() + "SHARED.DAT";
     const std::string readOnly = temp.Path() + "READONLY.DAT";
     SetFileAttributesW(Widen(readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
-    Win32Platform platform;
+    Win32Files platform;
     const HANDLE h1 = CreateFileW(Widen(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     const HANDLE h2 = CreateFileW(Widen(shared).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
@@ -78,7 +80,7 @@ TEST(Win32RunSupport, ARunningProgramIsFoundByItsPathInAnySpelling) {
     // The copy binds the archive library at load time, as this program does.
     const std::wstring library = source.substr(0, source.rfind(L'\\') + 1) + L"UNLHA32.dll";
     ASSERT_TRUE(CopyFileW(library.c_str(), Widen(temp.Path() + "PROG\\UNLHA32.dll").c_str(), FALSE));
-    Win32Platform platform;
+    Win32Machine platform;
     EXPECT_FALSE(platform.IsProgramRunning(program));
 
     SetEnvironmentVariableW(L"KAVREL_STAND_IN", L"1");
@@ -101,44 +103,20 @@ TEST(Win32RunSupport, ARunningProgramIsFoundByItsPathInAnySpelling) {
     CloseHandle(pi.hProcess);
 }
 
-// The library's reports reach the listener of the command in progress, and nothing else.
-TEST(Win32RunSupport, ArchiveProgressReachesTheListener) {
-    struct Recorder : ArchiveListener {
-        std::vector<ArchiveProgress> seen;
-        void OnArchiveProgress(const ArchiveProgress& p) override { seen.push_back(p); }
-    };
-    Win32Platform platform;
-    const UINT message = RegisterWindowMessageW(UNLHA32_PROGRESS_MESSAGE_NAME);
-    UnlhaProgress report{};
-    report.cbSize = sizeof report;
-    report.bytesRead = 10;
-    report.bytesTotal = 20;
-    report.entryName = L"BIN/表示.DAT";
-    report.entrySize = 77;
-    report.entryCrc = 0x1234;
-    report.crcChecked = TRUE;
-    // No command in progress: the report is recognised and dropped.
-    EXPECT_TRUE(platform.HandleArchiveProgress(message, UNLHA32_PROGRESS_ENTRY, reinterpret_cast<LPARAM>(&report)));
-    EXPECT_FALSE(platform.HandleArchiveProgress(WM_USER, UNLHA32_PROGRESS_ENTRY, reinterpret_cast<LPARAM>(&report)));
-    // A report of an older, shorter layout is not misread.
-    UnlhaProgress shorter = report;
-    shorter.cbSize = 8;
-    EXPECT_TRUE(platform.HandleArchiveProgress(message, UNLHA32_PROGRESS_ENTRY, reinterpret_cast<LPARAM>(&shorter)));
-}
-
 TEST(Win32RunSupport, LogFileIsUtf8WithMarkAndOneTimedEventALine) {
     Win32TempFolder temp;
     const std::string path = temp.Path() + "記録.log";
     {
         FileLog log;
         ASSERT_TRUE(log.Open(path));
-        Win32Platform platform;
-        platform.SetLog(&log);
-        platform.SetUnattended(true);
-        platform.Log("first");
-        EXPECT_EQ(platform.ShowMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認", MessageButtons::OkCancel),
+        Win32Log events;
+        events.Attach(&log);
+        Win32Dialogue user(events);
+        user.SetUnattended(true);
+        events.Log("first");
+        EXPECT_EQ(user.ShowMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認", MessageButtons::OkCancel),
                   MessageAnswer::NoOneToAsk);
-        EXPECT_EQ(platform.ShowMessage("a\nb", "確認", MessageButtons::Ok), MessageAnswer::Ok);
+        EXPECT_EQ(user.ShowMessage("a\nb", "確認", MessageButtons::Ok), MessageAnswer::Ok);
     }
     const std::string text = temp.ReadFile("記録.log");
     ASSERT_GE(text.size(), 3u);

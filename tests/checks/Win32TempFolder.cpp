@@ -6,7 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel::test {
 

@@ -37,16 +37,16 @@ struct Observed {
 };
 
 Observed Read(const std::string& content) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile(test::kMedium + "info.txt", content);
     Observed o;
     EXPECT_EQ(ReadInfoFile(platform, test::kMedium, o.plain), 1);
     EXPECT_EQ(ReadInfoFile(platform, test::kMedium, o.observed, &o.recorder), 1);
     // The observer changes nothing the wizard sees.
-    EXPECT_EQ(o.plain.m_nItemCount, o.observed.m_nItemCount);
-    for (int i = 0; i < o.plain.m_nItemCount; ++i) {
-        EXPECT_EQ(o.plain.m_strItemName[i], o.observed.m_strItemName[i]);
-        EXPECT_EQ(o.plain.m_nItemDisk[i], o.observed.m_nItemDisk[i]);
+    EXPECT_EQ(std::ssize(o.plain.m_items), std::ssize(o.observed.m_items));
+    for (int i = 0; i < std::ssize(o.plain.m_items); ++i) {
+        EXPECT_EQ(o.plain.m_items[i].name, o.observed.m_items[i].name);
+        EXPECT_EQ(o.plain.m_items[i].disk, o.observed.m_items[i].disk);
     }
     EXPECT_EQ(o.plain.m_strIntroNotes, o.observed.m_strIntroNotes);
     return o;
@@ -88,15 +88,15 @@ TEST(InfoFileFindings, EmptyItemLinesAreToldApartFromAStrayFinalLineBreak) {
     const auto o = Read(InfoWithItems({"1,1,PROG,BIN\\", "", "1,1,DATA,DATA\\", ""}));
     EXPECT_EQ(o.recorder.LinesOf(InfoFinding::EmptyItemLine), std::vector<int>{43});
     EXPECT_EQ(o.recorder.LinesOf(InfoFinding::TrailingEmptyLine), std::vector<int>{45});
-    EXPECT_EQ(o.observed.m_nItemCount, 4);
-    EXPECT_EQ(o.observed.m_strItemName[3], "DATA");  // the repeat the wizard would install
+    EXPECT_EQ(std::ssize(o.observed.m_items), 4);
+    EXPECT_EQ(o.observed.m_items[3].name, "DATA");  // the repeat the wizard would install
 }
 
 TEST(InfoFileFindings, ItemsPastTheTableAreReportedOnceAndNotRead) {
     std::vector<std::string> items;
     for (int i = 0; i < 103; ++i) items.push_back("1,1,A" + std::to_string(i) + ",X\\");
     const auto o = Read(InfoWithItems(items));
-    EXPECT_EQ(o.observed.m_nItemCount, 100);
+    EXPECT_EQ(std::ssize(o.observed.m_items), 100);
     EXPECT_EQ(o.recorder.items.size(), 100u);
     EXPECT_EQ(o.recorder.LinesOf(InfoFinding::ItemBeyondTable), std::vector<int>{142});
     EXPECT_TRUE(o.recorder.LinesOf(InfoFinding::TrailingEmptyLine).empty());

@@ -63,12 +63,12 @@ TEST(InfoFileItems, ScanRules) {
     for (const auto& c : cases) {
         const auto r = ReadInfo(InfoWithItems({}) + c.tail);
         ASSERT_EQ(r.result, 1) << c.name;
-        ASSERT_EQ(r.desc.m_nItemCount, static_cast<int>(c.items.size())) << c.name;
+        ASSERT_EQ(std::ssize(r.desc.m_items), static_cast<int>(c.items.size())) << c.name;
         for (std::size_t i = 0; i < c.items.size(); ++i) {
-            EXPECT_EQ(r.desc.m_nItemDisk[i], c.items[i].disk) << c.name << " item " << i;
-            EXPECT_EQ(r.desc.m_nItemKind[i], c.items[i].kind) << c.name << " item " << i;
-            EXPECT_EQ(r.desc.m_strItemName[i], c.items[i].name) << c.name << " item " << i;
-            EXPECT_EQ(r.desc.m_strItemSubfolder[i], c.items[i].subfolder) << c.name << " item " << i;
+            EXPECT_EQ(r.desc.m_items[i].disk, c.items[i].disk) << c.name << " item " << i;
+            EXPECT_EQ(r.desc.m_items[i].kind, ItemKindOfField(c.items[i].kind)) << c.name << " item " << i;
+            EXPECT_EQ(r.desc.m_items[i].name, c.items[i].name) << c.name << " item " << i;
+            EXPECT_EQ(r.desc.m_items[i].subfolder, c.items[i].subfolder) << c.name << " item " << i;
         }
     }
 }
@@ -87,9 +87,9 @@ TEST(InfoFileItems, NumbersAreReadLikeAtoi) {
     };
     for (const auto& c : cases) {
         const auto r = ReadInfo(InfoWithItems({c.text + ",1,n,s", "0," + c.text + ",n,s"}));
-        ASSERT_EQ(r.desc.m_nItemCount, 2);
-        EXPECT_EQ(r.desc.m_nItemDisk[0], c.value) << c.text;
-        EXPECT_EQ(r.desc.m_nItemKind[1], c.value) << c.text;
+        ASSERT_EQ(std::ssize(r.desc.m_items), 2);
+        EXPECT_EQ(r.desc.m_items[0].disk, c.value) << c.text;
+        EXPECT_EQ(r.desc.m_items[1].kind, ItemKindOfField(c.value)) << c.text;
     }
 }
 
@@ -103,9 +103,9 @@ TEST(InfoFileItems, MoreThanAHundredLinesAreIgnored) {
         items.push_back(line);
     }
     const auto r = ReadInfo(InfoWithItems(items));
-    ASSERT_EQ(r.desc.m_nItemCount, kMaxItems);
-    EXPECT_EQ(r.desc.m_nItemDisk[99], 99);
-    EXPECT_EQ(r.desc.m_strItemName[99], "N99");
+    ASSERT_EQ(std::ssize(r.desc.m_items), kMaxItems);
+    EXPECT_EQ(r.desc.m_items[99].disk, 99);
+    EXPECT_EQ(r.desc.m_items[99].name, "N99");
 }
 
 TEST(InfoFileItems, AHundredThousandLinesStayBounded) {
@@ -113,23 +113,16 @@ TEST(InfoFileItems, AHundredThousandLinesStayBounded) {
     for (int i = 0; i < 100000; ++i) tail += "1,1,x,y\r\n";
     const auto r = ReadInfo(InfoWithItems({}) + tail);
     EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.desc.m_nItemCount, kMaxItems);
-}
-
-TEST(InfoFileItems, EntriesPastTheCountAreUntouched) {
-    const auto r = ReadInfo(InfoWithItems({"1,1,a,A\\"}));
-    ASSERT_EQ(r.desc.m_nItemCount, 1);
-    EXPECT_EQ(r.desc.m_strItemName[1], "");
-    EXPECT_EQ(r.desc.m_nItemDisk[1], 0);
+    EXPECT_EQ(std::ssize(r.desc.m_items), kMaxItems);
 }
 
 TEST(InfoFileItems, ReadingAgainStartsAfresh) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile(test::kMedium + "info.txt", InfoWithItems({"1,1,a,A\\", "2,2,b,B\\"}));
     UpdateDescription d;
     ASSERT_EQ(ReadInfoFile(platform, test::kMedium, d), 1);
     ASSERT_EQ(ReadInfoFile(platform, test::kMedium, d), 1);
-    EXPECT_EQ(d.m_nItemCount, 2);
+    EXPECT_EQ(std::ssize(d.m_items), 2);
 }
 
 }  // namespace

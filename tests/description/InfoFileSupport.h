@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "description/InfoFile.h"
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 
 namespace kavrel::test {
 
@@ -45,7 +45,7 @@ struct ReadResult {
 };
 
 inline ReadResult ReadInfo(const std::string& content) {
-    TestPlatform platform;
+    MemoryFiles platform;
     platform.AddFile(kMedium + "info.txt", content);
     ReadResult r;
     r.result = ReadInfoFile(platform, kMedium, r.desc);

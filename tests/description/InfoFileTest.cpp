@@ -31,7 +31,7 @@ TEST(InfoFile, FixedLinesLandInTheirFields) {
     EXPECT_EQ(d.m_strIntroNotes, "L25");
     EXPECT_EQ(d.m_strDestNotes, "L26");
     for (int i = 0; i < 15; ++i) EXPECT_EQ(d.m_strSystemName[i], test::LineText(i + 27));
-    EXPECT_EQ(d.m_nItemCount, 0);  // exactly 41 lines: no items
+    EXPECT_EQ(std::ssize(d.m_items), 0);  // exactly 41 lines: no items
 }
 
 TEST(InfoFile, TitleFlagIsStoredAsWritten) {
@@ -44,12 +44,12 @@ TEST(InfoFile, TitleFlagIsStoredAsWritten) {
 }
 
 TEST(InfoFile, MissingFileGivesZeroAndLeavesTextsAlone) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     UpdateDescription d;
     d.m_strDestFolder = "kept";
-    d.m_nItemCount = 5;
+    d.m_items.resize(5);
     EXPECT_EQ(ReadInfoFile(platform, test::kMedium, d), 0);
-    EXPECT_EQ(d.m_nItemCount, 0);
+    EXPECT_EQ(std::ssize(d.m_items), 0);
     EXPECT_EQ(d.m_strDestFolder, "kept");
     EXPECT_EQ(ReadInfoTitle(platform, test::kMedium), "");
 
@@ -60,7 +60,7 @@ TEST(InfoFile, MissingFileGivesZeroAndLeavesTextsAlone) {
 }
 
 TEST(InfoFile, PathIsSourceFolderAndNamePlainlyJoined) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile("A:info.txt", "root title\n");
     UpdateDescription d;
     EXPECT_EQ(ReadInfoFile(platform, "A:", d), 1);
@@ -76,7 +76,7 @@ TEST(InfoFile, ShortAndEmptyFilesLeaveTheRestEmpty) {
         EXPECT_EQ(r.desc.m_strHeader[0], content.substr(0, content.find_first_of("\r\n")));
         EXPECT_EQ(r.desc.m_strDestFolder, "");
         EXPECT_EQ(r.desc.m_strSystemName[14], "");
-        EXPECT_EQ(r.desc.m_nItemCount, 0);
+        EXPECT_EQ(std::ssize(r.desc.m_items), 0);
     }
 }
 
@@ -88,8 +88,8 @@ TEST(InfoFile, TextModeLineEndsAndCtrlZ) {
     const auto r = ReadInfo(content + "1,1,A,B\\\r\n\x1A" "2,2,C,D\\\r\n");
     EXPECT_EQ(r.desc.m_strHeader[1], "L2");
     EXPECT_EQ(r.desc.m_strSystemName[14], "L41");
-    ASSERT_EQ(r.desc.m_nItemCount, 1);
-    EXPECT_EQ(r.desc.m_strItemName[0], "A");
+    ASSERT_EQ(std::ssize(r.desc.m_items), 1);
+    EXPECT_EQ(r.desc.m_items[0].name, "A");
 
     // a Ctrl-Z in the fixed lines ends the file there too
     const auto cut = ReadInfo("title\x1Arest\r\nsecond\r\n");
@@ -109,7 +109,7 @@ TEST(InfoFile, JapaneseTextsAreDecodedFromCodePage932) {
     EXPECT_EQ(r.desc.m_strSystemName[0], "システム");
     EXPECT_EQ(r.desc.m_strIntroNotes, "ｲﾝｽﾄｰﾙ");
 
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile(test::kMedium + "info.txt", Join(lines));
     EXPECT_EQ(ReadInfoTitle(platform, test::kMedium), "アップデート");
 }
@@ -168,9 +168,9 @@ TEST(InfoFile, NulByteEndsTheLineText) {
     const auto r = ReadInfo(Join(lines) + std::string("1,1,A\0B,S\\\r\n", 12));
     EXPECT_EQ(r.desc.m_strHeader[0], "Tit");
     EXPECT_EQ(r.desc.m_strHeader[1], "L2");
-    ASSERT_EQ(r.desc.m_nItemCount, 1);
-    EXPECT_EQ(r.desc.m_strItemName[0], "A");
-    EXPECT_EQ(r.desc.m_strItemSubfolder[0], "");
+    ASSERT_EQ(std::ssize(r.desc.m_items), 1);
+    EXPECT_EQ(r.desc.m_items[0].name, "A");
+    EXPECT_EQ(r.desc.m_items[0].subfolder, "");
 }
 
 TEST(InfoFile, BinaryGarbageReadsWithoutHarm) {
@@ -183,9 +183,9 @@ TEST(InfoFile, BinaryGarbageReadsWithoutHarm) {
     for (auto& c : garbage) if (c == 0x1A) c = 0x1B;  // let it read to the end
     const auto r = ReadInfo(garbage);
     EXPECT_EQ(r.result, 1);
-    EXPECT_LE(r.desc.m_nItemCount, kMaxItems);
+    EXPECT_LE(std::ssize(r.desc.m_items), kMaxItems);
     // whatever the bytes, the texts come out as well-formed UTF-8
-    for (const auto& text : {r.desc.m_strHeader[0], r.desc.m_strIntroNotes, r.desc.m_strItemName[0]}) {
+    for (const auto& text : {r.desc.m_strHeader[0], r.desc.m_strIntroNotes, r.desc.m_items[0].name}) {
         EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
     }
 }
@@ -201,14 +201,14 @@ TEST(InfoFile, HugeLineIsCutAndReadingGoesOn) {
 TEST(InfoFile, HugeItemLineKeepsItsStart) {
     const std::string name(100 * 1024, 'n');
     const auto r = ReadInfo(InfoWithItems({"1,1," + name + ",S\\", "2,2,B,T\\"}));
-    ASSERT_EQ(r.desc.m_nItemCount, 2);
-    EXPECT_EQ(r.desc.m_strItemName[0], std::string(64 * 1024 - 4, 'N'));
-    EXPECT_EQ(r.desc.m_strItemSubfolder[0], "");
-    EXPECT_EQ(r.desc.m_strItemName[1], "B");
+    ASSERT_EQ(std::ssize(r.desc.m_items), 2);
+    EXPECT_EQ(r.desc.m_items[0].name, std::string(64 * 1024 - 4, 'N'));
+    EXPECT_EQ(r.desc.m_items[0].subfolder, "");
+    EXPECT_EQ(r.desc.m_items[1].name, "B");
 }
 
 TEST(InfoFile, TitleOfAFileWithoutLineBreak) {
-    test::TestPlatform platform;
+    test::MemoryFiles platform;
     platform.AddFile(test::kMedium + "info.txt", "only line");
     EXPECT_EQ(ReadInfoTitle(platform, test::kMedium), "only line");
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "description/InfoFile.h"
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 
 namespace {
 
@@ -45,17 +45,17 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    kavrel::test::TestPlatform platform;
+    kavrel::test::MemoryFiles platform;
     platform.AddFile("D:\\info.txt", std::string(reinterpret_cast<const char*>(data), size));
     kavrel::UpdateDescription desc;
     if (kavrel::ReadInfoFile(platform, "D:\\", desc) != 1) std::abort();
-    if (desc.m_nItemCount < 0 || desc.m_nItemCount > kavrel::kMaxItems) std::abort();
+    if (std::ssize(desc.m_items) > kavrel::kMaxItems) std::abort();
     if (kavrel::ReadInfoTitle(platform, "D:\\") != desc.m_strHeader[0]) std::abort();
     // The same with an observer: the record must not change.
     CheckingObserver observer;
     kavrel::UpdateDescription observed;
     if (kavrel::ReadInfoFile(platform, "D:\\", observed, &observer) != 1) std::abort();
-    if (observed.m_nItemCount != desc.m_nItemCount || observed.m_strIntroNotes != desc.m_strIntroNotes) std::abort();
+    if (observed.m_items.size() != desc.m_items.size() || observed.m_strIntroNotes != desc.m_strIntroNotes) std::abort();
 
     // The TAB rewrite keeps the length (one byte more only for a TAB at the very end).
     std::string notes(reinterpret_cast<const char*>(data), size);

@@ -53,7 +53,7 @@ TEST(DiskPlan, ItemsThatFitStayOnDiskOne) {
     ASSERT_EQ(plan.lines.size(), 2u);
     EXPECT_EQ(plan.lines[0].disk, 1);
     EXPECT_EQ(plan.lines[0].name, "PROG");
-    EXPECT_EQ(plan.lines[1].kind, 0);
+    EXPECT_EQ(plan.lines[1].kind, kavrel::ItemKind::PlainFile);
     EXPECT_EQ(plan.disks[0].files.back().path, "README.TXT");
     EXPECT_EQ(plan.disks[0].files[3].path, "PROG.lzh");
     EXPECT_EQ(plan.disks[0].files[3].size, 3001u) << "entries and the end mark";
@@ -74,7 +74,7 @@ TEST(DiskPlan, AnArchiveThatDoesNotFitIsSplitInOrderOverDisks) {
     EXPECT_EQ(plan.lines[2].name, "DATA_3");
     EXPECT_EQ(plan.lines[2].disk, 3);
     EXPECT_EQ(plan.lines[3].disk, 3) << "the next item fills the last disk";
-    for (const auto& line : plan.lines) EXPECT_EQ(line.folder, line.kind == 1 ? "BIN\\" : "DOC\\");
+    for (const auto& line : plan.lines) EXPECT_EQ(line.folder, line.kind == kavrel::ItemKind::Archive ? "BIN\\" : "DOC\\");
     std::size_t entries = 0;
     for (const auto& disk : plan.disks) {
         EXPECT_FALSE(disk.usage.OverCapacity());

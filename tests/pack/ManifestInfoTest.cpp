@@ -4,7 +4,7 @@
 
 #include "description/InfoFile.h"
 #include "pack/InfoWriter.h"
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 #include "tests/pack/PackSupport.h"
 
 namespace kavrel::pack {
@@ -49,7 +49,7 @@ start = { 12 = ["s12"], 3 = ["s3a", "s3b"] }
 )";
 
 UpdateDescription ReadBack(const std::string& bytes) {
-    kavrel::test::TestPlatform platform;
+    kavrel::test::MemoryFiles platform;
     platform.AddFile("D:\\M\\info.txt", bytes);
     UpdateDescription desc;
     EXPECT_EQ(ReadInfoFile(platform, "D:\\M\\", desc), 1);
@@ -98,7 +98,7 @@ TEST(Manifest, ShapeFaultsNameTheirLines) {
 
 TEST(InfoWriter, KavrelsReaderReadsBackWhatTheManifestSays) {
     const Manifest m = ParseOk(kManifest);
-    std::vector<ItemLine> items = {{1, 1, "PROG", "BIN\\", 20}, {2, 0, "README.TXT", ".\\", 27}, {3, 1, "START", "DATA\\MAPS\\", 31}};
+    std::vector<ItemLine> items = {{1, kavrel::ItemKind::Archive, "PROG", "BIN\\", 20}, {2, kavrel::ItemKind::PlainFile, "README.TXT", ".\\", 27}, {3, kavrel::ItemKind::Archive, "START", "DATA\\MAPS\\", 31}};
     std::string bytes;
     Diagnostics diags;
     ASSERT_TRUE(RenderInfoFile(m, {"view.bmp", "", "", ""}, items, bytes, diags)) << Messages(diags);
@@ -119,11 +119,11 @@ TEST(InfoWriter, KavrelsReaderReadsBackWhatTheManifestSays) {
     EXPECT_EQ(d.m_strDestNotes, "one line");
     EXPECT_EQ(d.m_strSystemName[1], "MORVANE02");
     EXPECT_EQ(d.m_strSystemName[2], "");
-    ASSERT_EQ(d.m_nItemCount, 3);
-    EXPECT_EQ(d.m_strItemSubfolder[1], ".\\") << "the installation folder, not the line above";
-    EXPECT_EQ(d.m_nItemDisk[2], 3);
-    EXPECT_EQ(d.m_strItemName[2], "START");
-    EXPECT_EQ(d.m_strItemSubfolder[2], "DATA\\MAPS\\");
+    ASSERT_EQ(std::ssize(d.m_items), 3);
+    EXPECT_EQ(d.m_items[1].subfolder, ".\\") << "the installation folder, not the line above";
+    EXPECT_EQ(d.m_items[2].disk, 3);
+    EXPECT_EQ(d.m_items[2].name, "START");
+    EXPECT_EQ(d.m_items[2].subfolder, "DATA\\MAPS\\");
 }
 
 TEST(InfoWriter, AHundredLineBreaksAreShownAndOneMoreIsRefused) {
@@ -182,7 +182,7 @@ TEST(InfoWriter, ItemFieldsFollowTheReadersRules) {
         Diagnostics d;
         EXPECT_FALSE(NameField(Located{bad, 9}, "m", field, d)) << bad;
     }
-    std::vector<ItemLine> many(101, ItemLine{1, 1, "A", "B\\", 7});
+    std::vector<ItemLine> many(101, ItemLine{1, kavrel::ItemKind::Archive, "A", "B\\", 7});
     std::string bytes;
     Diagnostics d;
     EXPECT_FALSE(RenderInfoFile(ParseOk("target-version = \"V6.1\"\n"), {}, many, bytes, d));

@@ -6,7 +6,7 @@
 
 #include "platform/Text.h"
 #include "platform/TextReader.h"
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 
 namespace kavrel {
 namespace {
@@ -86,7 +86,7 @@ TEST(DecimalText, WritesWhatPrintfWrites) {
 }
 
 TEST(TextReader, ActsLikeTextModeOfTheCRuntime) {
-    test::TestPlatform p;
+    test::MemoryFiles p;
     p.AddFile("C:\\t.txt", std::string("one\r\ntwo\nthree\rx\r\n\x1A" "after"));
     auto f = p.OpenRead("C:\\t.txt");
     TextReader r(*f);
@@ -101,7 +101,7 @@ TEST(TextReader, ActsLikeTextModeOfTheCRuntime) {
 }
 
 TEST(TextReader, PiecesAreBoundedLikeFgets) {
-    test::TestPlatform p;
+    test::MemoryFiles p;
     p.AddFile("C:\\t.txt", "abcdefg\r\nh");
     auto f = p.OpenRead("C:\\t.txt");
     TextReader r(*f);
@@ -119,7 +119,7 @@ TEST(TextReader, PiecesAreBoundedLikeFgets) {
 }
 
 TEST(TextReader, OverlongLineKeepsItsStartAndMovesOn) {
-    test::TestPlatform p;
+    test::MemoryFiles p;
     p.AddFile("C:\\t.txt", std::string(100000, 'x') + "\nnext\n");
     auto f = p.OpenRead("C:\\t.txt");
     TextReader r(*f);

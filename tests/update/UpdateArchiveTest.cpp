@@ -7,13 +7,13 @@ namespace {
 
 TEST_F(UpdateRunTest, CommandLineBytes) {
     InstallAt("C:\\表示\\");
-    AddItem(1, 1, "PROG\\DATA1", "BIN\\");
+    AddItem(1, kArchive, "PROG\\DATA1", "BIN\\");
     EXPECT_EQ(Run(), 1);
     ASSERT_EQ(Extractions().size(), 1u);
     // Code page 932 throughout: 表 keeps its second byte 0x5C.
     EXPECT_EQ(Extractions()[0],
               "e -mcwC:\\WINDOWS \"D:\\MEDIUM\\PROG\\DATA1\" \"C:\\\x95\x5C\x8E\xA6\\\\BIN\\\"");
-    EXPECT_TRUE(p.HasFolder("C:\\表示\\BIN"));
+    EXPECT_TRUE(files.HasFolder("C:\\表示\\BIN"));
 }
 
 struct SystemArchive {
@@ -24,9 +24,9 @@ struct SystemArchive {
 class SystemArchiveTest : public UpdateRunTest, public ::testing::WithParamInterface<SystemArchive> {};
 
 TEST_P(SystemArchiveTest, NameGetsTheSystemNumber) {
-    AddItem(1, 1, GetParam().name, "");
+    AddItem(1, kArchive, GetParam().name, "");
     EXPECT_EQ(Run(), 1);
-    EXPECT_EQ(desc.m_strItemName[0], GetParam().name);
+    EXPECT_EQ(desc.m_items[0].name, GetParam().name);
     ASSERT_EQ(Extractions().size(), 1u);
     EXPECT_EQ(Extractions()[0],
               "e -mcwC:\\WINDOWS \"D:\\MEDIUM\\" + GetParam().extended + "\" \"C:\\PROG\\\\\"");
@@ -42,19 +42,19 @@ INSTANTIATE_TEST_SUITE_P(Names, SystemArchiveTest,
 // archive went in, who then picks an installation of another system, gets that system's.
 TEST_F(UpdateRunTest, ARunAfterARefusalExtractsTheArchiveOfItsOwnSystem) {
     UseRemovableMedium();
-    AddItem(1, 1, "START", "", false);
-    p.AddFile(source + "START12.lzh");
-    p.AddFile(source + "START5.lzh");
-    AddItem(2, 0, "B.TXT", "");
-    p.AddFile("C:\\PROG\\B.TXT");
-    p.filesInUse = {"C:\\PROG\\B.TXT"};
+    AddItem(1, kArchive, "START", "", false);
+    files.AddFile(source + "START12.lzh");
+    files.AddFile(source + "START5.lzh");
+    AddItem(2, kFile, "B.TXT", "");
+    files.AddFile("C:\\PROG\\B.TXT");
+    files.filesInUse = {"C:\\PROG\\B.TXT"};
     EXPECT_EQ(Run(), 0);
     ASSERT_EQ(Extractions().size(), 1u);
 
-    p.waitCursorsBegun = 0;
-    p.AddFile("D:\\OTHER\\main.exe", "MZ");
-    p.AddFile("D:\\OTHER\\ConfigData.xml", "<Version>V6.1</Version>\n");
-    p.AddFile("D:\\OTHER\\SYS05.ico", "icon");
+    user.waitCursorsBegun = 0;
+    files.AddFile("D:\\OTHER\\main.exe", "MZ");
+    files.AddFile("D:\\OTHER\\ConfigData.xml", "<Version>V6.1</Version>\n");
+    files.AddFile("D:\\OTHER\\SYS05.ico", "icon");
     desc.m_strDestFolder = "D:\\OTHER\\";
     EXPECT_EQ(Run(), 1);
     ASSERT_EQ(Extractions().size(), 2u);
@@ -62,22 +62,22 @@ TEST_F(UpdateRunTest, ARunAfterARefusalExtractsTheArchiveOfItsOwnSystem) {
 }
 
 TEST_F(UpdateRunTest, SystemArchiveWithoutSystemSendsTheUserBack) {
-    p.Remove("C:\\PROG\\SYS12.ico");
-    AddItem(1, 1, "A", "");
-    AddItem(1, 0, "B.TXT", "");
-    AddItem(1, 1, "C", "");
-    AddItem(1, 0, "D.TXT", "");
-    AddItem(1, 1, "START", "");
-    AddItem(1, 1, "AFTER", "");
+    files.Remove("C:\\PROG\\SYS12.ico");
+    AddItem(1, kArchive, "A", "");
+    AddItem(1, kFile, "B.TXT", "");
+    AddItem(1, kArchive, "C", "");
+    AddItem(1, kFile, "D.TXT", "");
+    AddItem(1, kArchive, "START", "");
+    AddItem(1, kArchive, "AFTER", "");
     EXPECT_EQ(Run(), 0);
     // Once from registration, once from the run.
     EXPECT_EQ(Texts(), (std::vector<std::string>{kM6, kM6}));
-    EXPECT_EQ(p.messages[1].caption, "更新エラー");
-    EXPECT_EQ(p.messages[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(user.messages[1].caption, "更新エラー");
+    EXPECT_EQ(user.messages[1].buttons, MessageButtons::Ok);
     EXPECT_EQ(Extractions().size(), 2u);
-    EXPECT_TRUE(p.HasFile("C:\\PROG\\B.TXT"));
-    EXPECT_TRUE(p.HasFile("C:\\PROG\\D.TXT"));
-    EXPECT_EQ(desc.m_strItemName[4], "START");
+    EXPECT_TRUE(files.HasFile("C:\\PROG\\B.TXT"));
+    EXPECT_TRUE(files.HasFile("C:\\PROG\\D.TXT"));
+    EXPECT_EQ(desc.m_items[4].name, "START");
 }
 
 struct LibraryFailure {
@@ -89,10 +89,10 @@ struct LibraryFailure {
 class LibraryFailureTest : public UpdateRunTest, public ::testing::WithParamInterface<LibraryFailure> {};
 
 TEST_P(LibraryFailureTest, ShowsTheLibraryTextBeforeAnythingChanges) {
-    AddItem(1, 1, "A", "");
-    AddItem(1, 1, "B", "");
-    AddItem(1, 1, "C", "");
-    p.onArchiveCommand = [&](const std::string& line, std::string& output) {
+    AddItem(1, kArchive, "A", "");
+    AddItem(1, kArchive, "B", "");
+    AddItem(1, kArchive, "C", "");
+    archives.onArchiveCommand = [&](const std::string& line, std::string& output) {
         if (line.find("MEDIUM\\B\"") == std::string::npos) return 0;
         output = GetParam().output;
         return 1;
@@ -101,10 +101,10 @@ TEST_P(LibraryFailureTest, ShowsTheLibraryTextBeforeAnythingChanges) {
     EXPECT_EQ(outcome, RunOutcome::ArchiveFailed);
     ExpectOnlyMessage(GetParam().shown, "確認");
     // Found by the full test of every archive: nothing registered, nothing extracted.
-    EXPECT_EQ(p.Commands('t').size(), 2u);
+    EXPECT_EQ(archives.Commands('t').size(), 2u);
     EXPECT_TRUE(Extractions().empty());
-    EXPECT_TRUE(p.registry.empty());
-    EXPECT_TRUE(p.entry6Calls.empty());
+    EXPECT_TRUE(registry.keys.empty());
+    EXPECT_TRUE(archives.entry6Calls.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,30 +117,30 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UpdateRunTest, ArchiveMissingOnAFixedMediumIsLeftToTheLibrary) {
-    AddItem(2, 1, "GONE", "", false);
-    p.onArchiveCommand = [](const std::string&, std::string& output) {
+    AddItem(2, kArchive, "GONE", "", false);
+    archives.onArchiveCommand = [](const std::string&, std::string& output) {
         output = "no archive";
         return 0x8006;
     };
     EXPECT_EQ(Run(), 1);
     ExpectOnlyMessage("no archive", "確認");
-    EXPECT_TRUE(p.registry.empty());
+    EXPECT_TRUE(registry.keys.empty());
 }
 
 // Folders may be chosen in any script, but the library reads code page 932 only: the
 // user hears of it before anything changes, and may choose another folder.
 TEST_F(UpdateRunTest, FolderOutsideCodePage932IsRefusedBeforeAnythingChanges) {
     InstallAt("C:\\데이터\\");
-    AddItem(1, 0, "FIRST.TXT", "");
-    AddItem(1, 1, "A", "SUB\\");
+    AddItem(1, kFile, "FIRST.TXT", "");
+    AddItem(1, kArchive, "A", "SUB\\");
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(outcome, RunOutcome::FolderUnusable);
+    EXPECT_EQ(outcome, RunOutcome::FolderNotExpressible);
     ExpectOnlyMessage("インストール先のフォルダー名に使用できない文字が含まれています。\n"
                       "別のフォルダーを選んでください。\nC:\\데이터\\\\",
                       "エラー");
-    EXPECT_TRUE(p.archiveCommands.empty());
-    EXPECT_TRUE(p.registry.empty());
-    EXPECT_FALSE(p.HasFile("C:\\데이터\\FIRST.TXT"));
+    EXPECT_TRUE(archives.archiveCommands.empty());
+    EXPECT_TRUE(registry.keys.empty());
+    EXPECT_FALSE(files.HasFile("C:\\데이터\\FIRST.TXT"));
 }
 
 struct MediumProblem {
@@ -153,20 +153,19 @@ class MediumProblemTest : public UpdateRunTest, public ::testing::WithParamInter
 
 // Another installation folder cannot help when the medium's own path is the trouble.
 TEST_P(MediumProblemTest, TellsToCopyTheMediumAndEnds) {
-    p.windowsDirectory = GetParam().windowsDirectory;
+    machine.windowsDirectory = GetParam().windowsDirectory;
     source = GetParam().medium;
-    p.AddFolder(source);
-    AddItem(1, 0, "FIRST.TXT", "");
-    AddItem(1, 1, "A", "");
+    files.AddFolder(source);
+    AddItem(1, kFile, "FIRST.TXT", "");
+    AddItem(1, kArchive, "A", "");
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(outcome, RunOutcome::MediumUnusable);
-    ASSERT_EQ(p.messages.size(), 1u);
-    EXPECT_EQ(p.messages[0].caption, "エラー");
-    EXPECT_NE(p.messages[0].text.find("C:\\UPDATE"), std::string::npos) << p.messages[0].text;
-    EXPECT_NE(p.messages[0].text.find(source + "A.lzh"), std::string::npos);
-    EXPECT_TRUE(p.archiveCommands.empty());
-    EXPECT_TRUE(p.registry.empty());
-    EXPECT_FALSE(p.HasFile("C:\\PROG\\FIRST.TXT"));
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].caption, "エラー");
+    EXPECT_THAT(user.messages[0].text, AllOf(HasSubstr("C:\\UPDATE"), HasSubstr(source + "A.lzh")));
+    EXPECT_TRUE(archives.archiveCommands.empty());
+    EXPECT_TRUE(registry.keys.empty());
+    EXPECT_FALSE(files.HasFile("C:\\PROG\\FIRST.TXT"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -179,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(UpdateRunTest, CommandLineUpTo255BytesOnly) {
     // e -mcwC:\WINDOWS "D:\MEDIUM\A" "C:\PROG\\<sub>" is 42 bytes around the sub-folder.
     const std::string fits(255 - 42, 'S');
-    AddItem(1, 1, "A", fits);
+    AddItem(1, kArchive, "A", fits);
     EXPECT_EQ(Run(), 1);
     ASSERT_EQ(Extractions().size(), 1u);
     EXPECT_EQ(Extractions()[0].size(), 255u);
@@ -188,21 +187,21 @@ TEST_F(UpdateRunTest, CommandLineUpTo255BytesOnly) {
 // One byte over: a shorter installation folder would do, so the user may choose one.
 TEST_F(UpdateRunTest, CommandLineOneByteTooLongSendsTheUserBack) {
     const std::string fits(255 - 42, 'S');
-    AddItem(1, 0, "FIRST.TXT", "");
-    AddItem(1, 1, "A", fits + "T");
+    AddItem(1, kFile, "FIRST.TXT", "");
+    AddItem(1, kArchive, "A", fits + "T");
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(outcome, RunOutcome::FolderUnusable);
+    EXPECT_EQ(outcome, RunOutcome::FolderTooLong);
     ExpectOnlyMessage("インストール先のフォルダー名が長すぎます。\n短い名前のフォルダーを選んでください。\nC:\\PROG\\\\",
                       "エラー");
-    EXPECT_TRUE(p.archiveCommands.empty());
-    EXPECT_FALSE(p.HasFile("C:\\PROG\\FIRST.TXT"));
+    EXPECT_TRUE(archives.archiveCommands.empty());
+    EXPECT_FALSE(files.HasFile("C:\\PROG\\FIRST.TXT"));
 }
 
 TEST_F(UpdateRunTest, LongJapaneseFolderCountsInCodePage932Bytes) {
     // 100 characters: 300 bytes in UTF-8, 200 in code page 932.
     std::string sub;
     for (int i = 0; i < 100; ++i) sub += "表";
-    AddItem(1, 1, "A", sub);
+    AddItem(1, kArchive, "A", sub);
     EXPECT_EQ(Run(), 1);
     ASSERT_EQ(Extractions().size(), 1u);
     EXPECT_EQ(Extractions()[0].size(), 242u);

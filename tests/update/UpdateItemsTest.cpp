@@ -17,17 +17,17 @@ class DiskSequenceTest : public UpdateRunTest, public ::testing::WithParamInterf
 TEST_P(DiskSequenceTest, PromptsOnlyForANewDiskOnARemovableMedium) {
     const auto& c = GetParam();
     if (c.removable) UseRemovableMedium();
-    for (std::size_t i = 0; i < c.disks.size(); ++i) AddItem(c.disks[i], 1, "ITEM" + std::to_string(i), "");
+    for (std::size_t i = 0; i < c.disks.size(); ++i) AddItem(c.disks[i], kArchive, "ITEM" + std::to_string(i), "");
     std::vector<std::size_t> extracted;
-    p.onMessage = [&](const TestPlatform::Message& m) {
-        cursorAtMessage.push_back(p.waitCursorsActive);
+    user.onMessage = [&](const ScriptedDialogue::Message& m) {
+        cursorAtMessage.push_back(user.waitCursorsActive);
         if (m.buttons == MessageButtons::OkCancel) extracted.push_back(Extractions().size());
     };
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(Texts(), c.messages);
     EXPECT_EQ(extracted, c.extractedBeforePrompt);
     EXPECT_EQ(Extractions().size(), c.disks.size());
-    for (const auto& m : p.messages) {
+    for (const auto& m : user.messages) {
         EXPECT_EQ(m.caption, "確認");
         EXPECT_EQ(m.buttons, m.text == kM10 ? MessageButtons::Ok : MessageButtons::OkCancel);
     }
@@ -45,13 +45,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(UpdateRunTest, PromptRepeatsUntilTheArchiveIsThere) {
     UseRemovableMedium();
-    AddItem(1, 1, "A", "");
-    AddItem(2, 1, "B", "", false);
+    AddItem(1, kArchive, "A", "");
+    AddItem(2, kArchive, "B", "", false);
     int prompts = 0;
-    p.onMessage = [&](const TestPlatform::Message& m) {
-        cursorAtMessage.push_back(p.waitCursorsActive);
+    user.onMessage = [&](const ScriptedDialogue::Message& m) {
+        cursorAtMessage.push_back(user.waitCursorsActive);
         // The third time the user really inserts disk 2.
-        if (m.buttons == MessageButtons::OkCancel && ++prompts == 3) p.AddFile("F:\\DISK\\B.lzh");
+        if (m.buttons == MessageButtons::OkCancel && ++prompts == 3) files.AddFile("F:\\DISK\\B.lzh");
     };
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(Texts(), (std::vector<std::string>{M4(2), M4(2), M4(2), kM10}));
@@ -60,90 +60,90 @@ TEST_F(UpdateRunTest, PromptRepeatsUntilTheArchiveIsThere) {
 
 TEST_F(UpdateRunTest, CancelAtThePromptKeepsWhatIsInstalled) {
     UseRemovableMedium();
-    AddItem(1, 1, "A", "");
-    AddItem(2, 0, "B.TXT", "NEW\\", false);
-    AddItem(2, 1, "C", "");
-    p.answers = {MessageAnswer::Ok, MessageAnswer::Cancel};
+    AddItem(1, kArchive, "A", "");
+    AddItem(2, kFile, "B.TXT", "NEW\\", false);
+    AddItem(2, kArchive, "C", "");
+    user.answers = {MessageAnswer::Ok, MessageAnswer::Cancel};
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(Texts(), (std::vector<std::string>{M4(2), M4(2), kM5}));
-    EXPECT_EQ(p.messages[2].caption, "確認");
-    EXPECT_EQ(p.messages[2].buttons, MessageButtons::Ok);
+    EXPECT_EQ(user.messages[2].caption, "確認");
+    EXPECT_EQ(user.messages[2].buttons, MessageButtons::Ok);
     EXPECT_EQ(Extractions().size(), 1u);
-    EXPECT_FALSE(p.HasFolder("C:\\PROG\\NEW"));
+    EXPECT_FALSE(files.HasFolder("C:\\PROG\\NEW"));
 }
 
 // A plain file or a per-system archive never lies on a disk as "<name>.lzh"; the disk is
 // recognised by the file the item really needs.
 TEST_F(UpdateRunTest, NewDiskRecognisedByThePlainFileOrTheSystemArchive) {
     UseRemovableMedium();
-    AddItem(2, 0, "README.TXT", "");
-    AddItem(3, 1, "START", "", false);
-    p.AddFile("F:\\DISK\\START12.lzh");
+    AddItem(2, kFile, "README.TXT", "");
+    AddItem(3, kArchive, "START", "", false);
+    files.AddFile("F:\\DISK\\START12.lzh");
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(Texts(), (std::vector<std::string>{M4(2), M4(3), kM10}));
-    EXPECT_TRUE(p.HasFile("C:\\PROG\\README.TXT"));
+    EXPECT_TRUE(files.HasFile("C:\\PROG\\README.TXT"));
 }
 
 TEST_F(UpdateRunTest, PlainFileKeepsItsSourcePathAndDropsItsDirectory) {
-    AddItem(1, 0, "SUB\\README.TXT", "DOC\\");
-    p.AddFile("C:\\PROG\\DOC\\README.TXT", "old");  // replaced
-    p.AddFile(source + "SUB\\README.TXT", "new text", 0x01 | 0x02 | 0x20);
+    AddItem(1, kFile, "SUB\\README.TXT", "DOC\\");
+    files.AddFile("C:\\PROG\\DOC\\README.TXT", "old");  // replaced
+    files.AddFile(source + "SUB\\README.TXT", "new text", 0x01 | 0x02 | 0x20);
     EXPECT_EQ(Run(), 1);
     ExpectOnlyMessage(kM10, "確認");
-    const auto& copy = p.FileAt("C:\\PROG\\DOC\\README.TXT");
+    const auto& copy = files.FileAt("C:\\PROG\\DOC\\README.TXT");
     EXPECT_EQ(copy.data, "new text");
     EXPECT_EQ(copy.status.attributes, 0u);
     EXPECT_EQ(copy.status.creationTime, 1000u);
     EXPECT_EQ(copy.status.lastWriteTime, 2000u);
     EXPECT_EQ(copy.status.lastAccessTime, 3000u);
-    EXPECT_FALSE(p.HasFolder("C:\\PROG\\DOC\\SUB"));
+    EXPECT_FALSE(files.HasFolder("C:\\PROG\\DOC\\SUB"));
 }
 
 TEST_F(UpdateRunTest, TargetFolderIsCreatedOneLevelOnly) {
-    AddItem(1, 1, "A", "NEW\\");
-    AddItem(1, 1, "B", "");
+    AddItem(1, kArchive, "A", "NEW\\");
+    AddItem(1, kArchive, "B", "");
     EXPECT_EQ(Run(), 1);
-    EXPECT_TRUE(p.HasFolder("C:\\PROG\\NEW"));
-    EXPECT_TRUE(p.HasFile("C:\\PROG\\main.exe"));
+    EXPECT_TRUE(files.HasFolder("C:\\PROG\\NEW"));
+    EXPECT_TRUE(files.HasFile("C:\\PROG\\main.exe"));
 }
 
 // Windows refuses to copy over a read-only file; its replacement loses every attribute
 // anyway, so the flag is cleared first.
 TEST_F(UpdateRunTest, ReadOnlyInstalledFileIsReplaced) {
-    AddItem(1, 0, "README.TXT", "DOC\\");
-    p.AddFile("C:\\PROG\\DOC\\README.TXT", "old", 0x01 | 0x20);
+    AddItem(1, kFile, "README.TXT", "DOC\\");
+    files.AddFile("C:\\PROG\\DOC\\README.TXT", "old", 0x01 | 0x20);
     EXPECT_EQ(Run(), 1);
     ExpectOnlyMessage(kM10, "確認");
-    EXPECT_EQ(p.FileAt("C:\\PROG\\DOC\\README.TXT").data, "data of README.TXT");
-    EXPECT_EQ(p.FileAt("C:\\PROG\\DOC\\README.TXT").status.attributes, 0u);
+    EXPECT_EQ(files.FileAt("C:\\PROG\\DOC\\README.TXT").data, "data of README.TXT");
+    EXPECT_EQ(files.FileAt("C:\\PROG\\DOC\\README.TXT").status.attributes, 0u);
 }
 
 TEST_F(UpdateRunTest, ReadOnlyInstalledFileKeepsItsAttributesWhenTheCopyFails) {
-    AddItem(1, 0, "README.TXT", "DOC\\");
-    p.AddFile("C:\\PROG\\DOC\\README.TXT", "old", 0x01 | 0x02);
-    p.failCopyTo.insert("C:\\PROG\\DOC\\README.TXT");
+    AddItem(1, kFile, "README.TXT", "DOC\\");
+    files.AddFile("C:\\PROG\\DOC\\README.TXT", "old", 0x01 | 0x02);
+    files.failCopyTo.insert("C:\\PROG\\DOC\\README.TXT");
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(outcome, RunOutcome::CopyFailed);
-    EXPECT_EQ(p.FileAt("C:\\PROG\\DOC\\README.TXT").data, "old");
-    EXPECT_EQ(p.FileAt("C:\\PROG\\DOC\\README.TXT").status.attributes, 0x03u);
+    EXPECT_EQ(files.FileAt("C:\\PROG\\DOC\\README.TXT").data, "old");
+    EXPECT_EQ(files.FileAt("C:\\PROG\\DOC\\README.TXT").status.attributes, 0x03u);
 }
 
 struct PlainFailure {
     const char* name;
-    void (*fault)(TestPlatform&);
+    void (*fault)(TestSeams&);
     std::string text;
 };
 
 class PlainFailureTest : public UpdateRunTest, public ::testing::WithParamInterface<PlainFailure> {};
 
 TEST_P(PlainFailureTest, ReportedAndTheItemsAfterAreNotTouched) {
-    AddItem(1, 0, "FIRST.TXT", "");
-    AddItem(1, 0, "SUB\\F.DAT", "DEEP\\ER\\");
-    AddItem(1, 1, "LAST", "");
-    GetParam().fault(p);
+    AddItem(1, kFile, "FIRST.TXT", "");
+    AddItem(1, kFile, "SUB\\F.DAT", "DEEP\\ER\\");
+    AddItem(1, kArchive, "LAST", "");
+    GetParam().fault(seams);
     EXPECT_EQ(Run(), 1);
     ExpectOnlyMessage(GetParam().text, "確認");
-    EXPECT_TRUE(p.HasFile("C:\\PROG\\FIRST.TXT"));
+    EXPECT_TRUE(files.HasFile("C:\\PROG\\FIRST.TXT"));
     EXPECT_TRUE(Extractions().empty());
 }
 
@@ -153,30 +153,30 @@ constexpr const char* kDeepKey = "C:\\PROG\\DEEP\\ER\\F.DAT";
 INSTANTIATE_TEST_SUITE_P(
     Faults, PlainFailureTest,
     ::testing::Values(
-        PlainFailure{"TargetFolderTwoLevelsDeep", [](TestPlatform&) {},
+        PlainFailure{"TargetFolderTwoLevelsDeep", [](TestSeams&) {},
                      std::string(kDeepDestination) + "の更新に失敗しました。"},
         PlainFailure{"CopyFails",
-                     [](TestPlatform& p) {
-                         p.AddFolder("C:\\PROG\\DEEP\\ER");
-                         p.failCopyTo.insert(kDeepKey);
+                     [](TestSeams& p) {
+                         p.files.AddFolder("C:\\PROG\\DEEP\\ER");
+                         p.files.failCopyTo.insert(kDeepKey);
                      },
                      std::string(kDeepDestination) + "の更新に失敗しました。"},
         PlainFailure{"SourceMissing",
-                     [](TestPlatform& p) {
-                         p.AddFolder("C:\\PROG\\DEEP\\ER");
-                         p.Remove("D:\\MEDIUM\\SUB\\F.DAT");
+                     [](TestSeams& p) {
+                         p.files.AddFolder("C:\\PROG\\DEEP\\ER");
+                         p.files.Remove("D:\\MEDIUM\\SUB\\F.DAT");
                      },
                      std::string(kDeepDestination) + "の更新に失敗しました。"},
         PlainFailure{"StatusUnreadable",
-                     [](TestPlatform& p) {
-                         p.AddFolder("C:\\PROG\\DEEP\\ER");
-                         p.failGetStatus.insert(kDeepKey);
+                     [](TestSeams& p) {
+                         p.files.AddFolder("C:\\PROG\\DEEP\\ER");
+                         p.files.failGetStatus.insert(kDeepKey);
                      },
                      "D:\\MEDIUM\\SUB\\F.DATの属性更新に失敗しました。"},
         PlainFailure{"StatusNotWritten",
-                     [](TestPlatform& p) {
-                         p.AddFolder("C:\\PROG\\DEEP\\ER");
-                         p.failSetStatus.insert(kDeepKey);
+                     [](TestSeams& p) {
+                         p.files.AddFolder("C:\\PROG\\DEEP\\ER");
+                         p.files.failSetStatus.insert(kDeepKey);
                      },
                      "D:\\MEDIUM\\SUB\\F.DATの属性更新に失敗しました。"}),
     [](const auto& info) { return std::string(info.param.name); });

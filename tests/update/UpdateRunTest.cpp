@@ -8,58 +8,58 @@ namespace {
 TEST_F(UpdateRunTest, EmptyItemListStillRegistersAndSetsUpTheLibrary) {
     EXPECT_EQ(Run(), 1);
     ExpectOnlyMessage(kM10, "確認");
-    EXPECT_EQ(p.entry6Calls, std::vector<int>{0});
-    EXPECT_EQ(p.entry8Calls, std::vector<int>{1});
-    EXPECT_TRUE(p.archiveCommands.empty());
+    EXPECT_EQ(archives.entry6Calls, std::vector<int>{0});
+    EXPECT_EQ(archives.entry8Calls, std::vector<int>{1});
+    EXPECT_TRUE(archives.archiveCommands.empty());
     EXPECT_EQ(desc.m_nSystemNumber, 12);
-    EXPECT_EQ(p.KeyValue("veskofile"), "12");
-    EXPECT_EQ(p.KeyValue("veskofile\\shell\\open\\command"), "\"C:\\PROG\\\\main.exe\" \"%1\"");
+    EXPECT_EQ(registry.ValueOf("veskofile"), "12");
+    EXPECT_EQ(registry.ValueOf("veskofile\\shell\\open\\command"), "\"C:\\PROG\\\\main.exe\" \"%1\"");
 }
 
 struct Refusal {
     const char* name;
-    void (*breakInstallation)(TestPlatform&, UpdateDescription&);
+    void (*breakInstallation)(TestSeams&, UpdateDescription&);
     std::string text;
 };
 
 class RefusalTest : public UpdateRunTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(RefusalTest, RefusedBeforeAnythingIsTouched) {
-    AddItem(1, 1, "DATA1", "DATA\\");
-    GetParam().breakInstallation(p, desc);
+    AddItem(1, kArchive, "DATA1", "DATA\\");
+    GetParam().breakInstallation(seams, desc);
     EXPECT_EQ(Run(), 0);
     ExpectOnlyMessage(GetParam().text, "エラー");
-    EXPECT_TRUE(p.entry6Calls.empty());
-    EXPECT_TRUE(p.entry8Calls.empty());
-    EXPECT_TRUE(p.archiveCommands.empty());
-    EXPECT_TRUE(p.registry.empty());
-    EXPECT_FALSE(p.HasFolder("C:\\PROG\\DATA"));
+    EXPECT_TRUE(archives.entry6Calls.empty());
+    EXPECT_TRUE(archives.entry8Calls.empty());
+    EXPECT_TRUE(archives.archiveCommands.empty());
+    EXPECT_TRUE(registry.keys.empty());
+    EXPECT_FALSE(files.HasFolder("C:\\PROG\\DATA"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, RefusalTest,
     ::testing::Values(
         Refusal{"SettingsInZavure",
-                [](TestPlatform& p, UpdateDescription&) { p.AddFile("C:\\PROG\\ZAVURE\\Ges\\pemsoa1.ini"); },
+                [](TestSeams& p, UpdateDescription&) { p.files.AddFile("C:\\PROG\\ZAVURE\\Ges\\pemsoa1.ini"); },
                 kM1},
         Refusal{"OldProductWithoutSettings",
-                [](TestPlatform&, UpdateDescription& d) { d.m_strTargetVersion = "V5.0 L01"; }, kM1},
-        Refusal{"NoMainProgram", [](TestPlatform& p, UpdateDescription&) { p.Remove("C:\\PROG\\main.exe"); },
+                [](TestSeams&, UpdateDescription& d) { d.m_strTargetVersion = "V5.0 L01"; }, kM1},
+        Refusal{"NoMainProgram", [](TestSeams& p, UpdateDescription&) { p.files.Remove("C:\\PROG\\main.exe"); },
                 kM2},
         Refusal{"FolderMissing",
-                [](TestPlatform&, UpdateDescription& d) { d.m_strDestFolder = "C:\\NOWHERE\\"; }, kM2},
+                [](TestSeams&, UpdateDescription& d) { d.m_strDestFolder = "C:\\NOWHERE\\"; }, kM2},
         Refusal{"OtherVersionInstalled",
-                [](TestPlatform& p, UpdateDescription&) {
-                    p.AddFile("C:\\PROG\\ConfigData.xml", "<Version>V6.2</Version>\n");
+                [](TestSeams& p, UpdateDescription&) {
+                    p.files.AddFile("C:\\PROG\\ConfigData.xml", "<Version>V6.2</Version>\n");
                 },
                 kM2},
         Refusal{"NoConfigData",
-                [](TestPlatform& p, UpdateDescription&) { p.Remove("C:\\PROG\\ConfigData.xml"); }, kM2}),
+                [](TestSeams& p, UpdateDescription&) { p.files.Remove("C:\\PROG\\ConfigData.xml"); }, kM2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UpdateRunTest, OldProductAcceptedWithSettingsInEmst) {
     desc.m_strTargetVersion = "V5.0 L01";
-    p.AddFile("C:\\PROG\\emst\\07\\pemsoa1.ini");
+    files.AddFile("C:\\PROG\\emst\\07\\pemsoa1.ini");
     // The version gate accepts only V6.1, V6.2 and V8, so the old product ends there.
     EXPECT_EQ(Run(), 0);
     ExpectOnlyMessage(kM2, "エラー");
@@ -76,7 +76,7 @@ class ProbeTest : public UpdateRunTest, public ::testing::WithParamInterface<Pro
 
 TEST_P(ProbeTest, NullProbesBothNamesAndKeepsTheLastTried) {
     desc.m_strSettingsFile = "NULL";
-    for (const auto& name : GetParam().settingsPresent) p.AddFile("C:\\PROG\\ZAVURE\\Ges\\" + name);
+    for (const auto& name : GetParam().settingsPresent) files.AddFile("C:\\PROG\\ZAVURE\\Ges\\" + name);
     EXPECT_EQ(Run(), GetParam().result);
     EXPECT_EQ(desc.m_strSettingsFile, GetParam().settingsAfter);
     ExpectOnlyMessage(GetParam().result == 1 ? kM10 : kM1, GetParam().result == 1 ? "確認" : "エラー");
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(UpdateRunTest, LowerCaseNullIsAFileName) {
     desc.m_strSettingsFile = "null";
-    p.AddFile("C:\\PROG\\ZAVURE\\Ges\\null");
+    files.AddFile("C:\\PROG\\ZAVURE\\Ges\\null");
     EXPECT_EQ(Run(), 0);
     ExpectOnlyMessage(kM1, "エラー");
     EXPECT_EQ(desc.m_strSettingsFile, "null");
@@ -100,38 +100,38 @@ TEST_F(UpdateRunTest, LowerCaseNullIsAFileName) {
 
 TEST_F(UpdateRunTest, AcceptedNameIsKeptAfterALaterRefusalAndNotProbedAgain) {
     desc.m_strSettingsFile = "NULL";
-    p.Remove("C:\\PROG\\main.exe");
+    files.Remove("C:\\PROG\\main.exe");
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(desc.m_strSettingsFile, "pemsoa1.ini");
     ExpectOnlyMessage(kM2, "エラー");
 
     // Second run: only the kept name is tried, although tirvelo1.ini would be accepted.
-    p.messages.clear();
-    p.waitCursorsBegun = 0;
-    p.AddFile("C:\\PROG\\main.exe");
-    p.AddFile("C:\\PROG\\ZAVURE\\Ges\\pemsoa1.ini");
+    user.messages.clear();
+    user.waitCursorsBegun = 0;
+    files.AddFile("C:\\PROG\\main.exe");
+    files.AddFile("C:\\PROG\\ZAVURE\\Ges\\pemsoa1.ini");
     EXPECT_EQ(Run(), 0);
     ExpectOnlyMessage(kM1, "エラー");
     EXPECT_EQ(desc.m_strSettingsFile, "pemsoa1.ini");
 }
 
 TEST_F(UpdateRunTest, NoSystemNameWithoutStartArchiveInstallsEverything) {
-    p.Remove("C:\\PROG\\SYS12.ico");
-    AddItem(1, 1, "DATA1", "");
+    files.Remove("C:\\PROG\\SYS12.ico");
+    AddItem(1, kArchive, "DATA1", "");
     EXPECT_EQ(Run(), 1);
     // Registration reports the missing name once; the run does not repeat it.
     EXPECT_EQ(Texts(), (std::vector<std::string>{kM6, kM10}));
-    EXPECT_EQ(p.messages[0].caption, "更新エラー");
+    EXPECT_EQ(user.messages[0].caption, "更新エラー");
     EXPECT_EQ(desc.m_nSystemNumber, -1);
     EXPECT_EQ(Extractions().size(), 1u);
 }
 
 TEST_F(UpdateRunTest, WindowsDirectoryOfAnyLength) {
-    p.windowsDirectory = "C:\\" + std::string(150, 'W');
-    AddItem(1, 1, "A", "");
+    machine.windowsDirectory = "C:\\" + std::string(150, 'W');
+    AddItem(1, kArchive, "A", "");
     EXPECT_EQ(Run(), 1);
     ASSERT_EQ(Extractions().size(), 1u);
-    EXPECT_EQ(Extractions()[0], "e -mcw" + p.windowsDirectory + " \"D:\\MEDIUM\\A\" \"C:\\PROG\\\\\"");
+    EXPECT_EQ(Extractions()[0], "e -mcw" + machine.windowsDirectory + " \"D:\\MEDIUM\\A\" \"C:\\PROG\\\\\"");
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // The update run through the real Win32 platform and UNLHA32.dll, on copies of the demo
 // medium and installation: files, attributes and times on disk, the registry, the boxes.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "checks/Win32TempFolder.h"
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Seams.h"
+#include "platform/win32/Win32Text.h"
 #include "support/HostPath.h"
 #include "update/UpdateRun.h"
 #include "update/Win32MessagePresser.h"
@@ -46,36 +48,32 @@ protected:
         }
         // The item lines the demo's info.txt carries.
         std::istringstream lines(temp.ReadFile("medium\\items.txt"));
-        for (std::string line; std::getline(lines, line) && desc.m_nItemCount < kMaxItems;) {
+        for (std::string line; std::getline(lines, line) && std::ssize(desc.m_items) < kMaxItems;) {
             std::istringstream fields(line);
             std::string disk, kind, name, subfolder;
             std::getline(fields, disk, ',');
             std::getline(fields, kind, ',');
             std::getline(fields, name, ',');
             std::getline(fields, subfolder, ',');
-            const int i = desc.m_nItemCount++;
-            desc.m_nItemDisk[i] = std::stoi(disk);
-            desc.m_nItemKind[i] = std::stoi(kind);
-            desc.m_strItemName[i] = name;
-            desc.m_strItemSubfolder[i] = subfolder;
+            desc.m_items.push_back({std::stoi(disk), ItemKindOfField(std::stoi(kind)), name, subfolder});
         }
     }
 
     int RunAnsweringOk(SeenBox& seen) {
         int result = -1;
-        seen = AnswerOkDuring(L"確認", [&] { result = RunResult(RunUpdate(platform, desc, medium, state)); });
+        seen = AnswerOkDuring(L"確認", [&] { result = RunResult(RunUpdate(seams.Run(), desc, medium, state)); });
         return result;
     }
 
     Win32TempFolder temp;
-    Win32Platform platform;
+    Win32Seams seams;
     UpdateDescription desc;
     std::string medium, install;
     MediumState state;
 };
 
 TEST_F(Win32RunTest, DemoUpdateInstallsEveryItem) {
-    ASSERT_EQ(desc.m_nItemCount, 7);
+    ASSERT_EQ(desc.m_items.size(), 7u);
     // A read-only source: its copy must end up a normal file with the source's times.
     const std::string readme = medium + "README.TXT";
     ::SetFileAttributesW(Widen(readme).c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
@@ -102,7 +100,7 @@ TEST_F(Win32RunTest, DemoUpdateInstallsEveryItem) {
 
     EXPECT_EQ(desc.m_strSettingsFile, "pemsoa1.ini");
     EXPECT_EQ(desc.m_nSystemNumber, 12);
-    EXPECT_EQ(desc.m_strItemName[4], "START12");
+    EXPECT_EQ(desc.m_items[4].name, "START") << "the item as info.txt names it";
     wchar_t value[64] = {};
     DWORD size = sizeof(value);
     ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, L"veskofile", nullptr, RRF_RT_REG_SZ, nullptr, value, &size),
@@ -117,7 +115,7 @@ TEST_F(Win32RunTest, MissingArchiveStopsTheRunBeforeAnythingChanges) {
     EXPECT_EQ(RunAnsweringOk(seen), 1);
     ASSERT_TRUE(seen.found);
     EXPECT_FALSE(seen.text.empty());
-    EXPECT_EQ(seen.text.find(L"システムは正常に"), std::wstring::npos);
+    EXPECT_THAT(seen.text, ::testing::Not(::testing::HasSubstr(L"システムは正常に")));
     EXPECT_EQ(temp.ReadFile("install\\BIN\\PROG.DAT"), "<missing>");
     EXPECT_EQ(temp.ReadFile("install\\DOC\\NOTES.TXT"), "<missing>");
 }

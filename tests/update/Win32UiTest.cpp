@@ -3,7 +3,8 @@
 
 #include <thread>
 
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Dialogue.h"
+#include "support/FakeSeams.h"
 #include "update/Win32MessagePresser.h"
 
 namespace kavrel::test {
@@ -19,7 +20,8 @@ protected:
     }
     void TearDown() override { ::DestroyWindow(owner_); }
 
-    Win32Platform platform;
+    test::RecordingLog log;
+    Win32Dialogue platform{log};
     HWND owner_ = nullptr;
 };
 

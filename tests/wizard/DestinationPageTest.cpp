@@ -8,9 +8,11 @@
 #include <functional>
 #include <thread>
 
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/CurrentDirectory.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Text.h"
+#include "support/FakeSeams.h"
 #include "wizard/Commands.h"
-#include "wizard/CurrentDirectory.h"
 #include "wizard/DestinationDlg.h"
 
 namespace kavrel {
@@ -76,11 +78,12 @@ protected:
         ASSERT_TRUE(ChangeCurrentDirectory(L"C:\\"));
         ASSERT_EQ(GetCurrentDriveNumber(), 3);
     }
-    Win32Platform platform_;
+    Win32Files files_;
+    test::ScriptedDialogue user_;
 };
 
 TEST_F(DestinationPageTest, NextReturnsThePathFieldExactlyAndRestoresTheDrive) {
-    CDestinationDlg page(platform_);
+    CDestinationDlg page(files_, files_, user_, "");
     page.m_strFolder = "C:\\MORVANE\\";
     const std::string typed = "E:\\PAGE\\日本語フォルダ\\ " + std::string(5000, 'x');
     std::wstring shownAtStart;
@@ -98,7 +101,7 @@ TEST_F(DestinationPageTest, NextReturnsThePathFieldExactlyAndRestoresTheDrive) {
 }
 
 TEST_F(DestinationPageTest, BrowsingShowsFullPathsAndEscapeKeepsTheFolderHandedIn) {
-    CDestinationDlg page(platform_);
+    CDestinationDlg page(files_, files_, user_, "");
     page.m_strFolder = "C:\\ORIGINAL";
     std::wstring afterDrive, afterFolder, afterJapanese, afterParent;
     const INT_PTR result = RunPage(page, [&](HWND hwnd) {
@@ -126,7 +129,7 @@ TEST_F(DestinationPageTest, BrowsingShowsFullPathsAndEscapeKeepsTheFolderHandedI
 }
 
 TEST_F(DestinationPageTest, BackAndUnreadyDrivesNeitherCrashNorChangeTheFolder) {
-    CDestinationDlg page(platform_);
+    CDestinationDlg page(files_, files_, user_, "");
     page.m_strFolder = "keep";
     const INT_PTR result = RunPage(page, [&](HWND hwnd) {
         // A drive without a medium: the root is shown, the list holds the parent entry.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "support/TestPlatform.h"
+#include "support/MemoryFiles.h"
 #include "wizard/FolderCollection.h"
 #include "description/TextNumber.h"
 
@@ -8,7 +8,7 @@ namespace kavrel {
 namespace {
 
 TEST(CollectSubfolders, ParentFirstThenFoldersOnlyInSearchOrder) {
-    test::TestPlatform p;
+    test::MemoryFiles p;
     p.AddFolder("D:\\DATA\\zeta");
     p.AddFile("D:\\DATA\\readme.txt");
     p.AddFolder("D:\\DATA\\.hidden");
@@ -18,14 +18,14 @@ TEST(CollectSubfolders, ParentFirstThenFoldersOnlyInSearchOrder) {
 }
 
 TEST(CollectSubfolders, NothingFoundStillGivesTheParentEntry) {
-    test::TestPlatform p;
+    test::MemoryFiles p;
     EXPECT_EQ(CollectSubfolders(p, "Q:\\gone\\*.*"), std::vector<std::string>{".."});
     p.AddFolder("D:\\EMPTY");
     EXPECT_EQ(CollectSubfolders(p, "D:\\EMPTY\\*.*"), std::vector<std::string>{".."});
 }
 
 TEST(CollectSubfolders, ListsEveryFolderBeyondAThousand) {
-    test::TestPlatform p;
+    test::MemoryFiles p;
     for (int i = 0; i < 1500; ++i) p.AddFolder("D:\\BIG\\f" + std::to_string(i));
     const auto names = CollectSubfolders(p, "D:\\BIG\\*.*");
     ASSERT_EQ(names.size(), 1501u);

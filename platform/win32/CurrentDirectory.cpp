@@ -1,4 +1,4 @@
-#include "wizard/CurrentDirectory.h"
+#include "platform/win32/CurrentDirectory.h"
 
 #include <windows.h>
 

@@ -1,5 +1,6 @@
-// Message boxes, the wait cursor, the progress window and the log of the Win32 platform.
-#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Dialogue.h"
+
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel {
 
@@ -40,43 +41,38 @@ const char* AnswerName(MessageAnswer answer) {
 
 }  // namespace
 
-MessageAnswer Win32Platform::ShowMessage(const std::string& text, const std::string& caption,
+MessageAnswer Win32Dialogue::ShowMessage(const std::string& text, const std::string& caption,
                                          MessageButtons buttons) {
     MessageAnswer answer = MessageAnswer::Ok;
     if (unattended_) {
         // Nothing is shown: a notice counts as read, a question stays unanswered.
         if (buttons == MessageButtons::OkCancel) answer = MessageAnswer::NoOneToAsk;
-        Log("message (not shown) [" + caption + "] " + text + " -> " + AnswerName(answer));
+        log_.Log("message (not shown) [" + caption + "] " + text + " -> " + AnswerName(answer));
         return answer;
     }
     // The product's boxes carry no icon.
     const UINT style = buttons == MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
     const int pressed = ::MessageBoxW(owner_, Widen(text).c_str(), Widen(caption).c_str(), style);
     answer = pressed == IDOK ? MessageAnswer::Ok : MessageAnswer::Cancel;
-    if (waitCursors > 0) ::SetCursor(WaitShape());
-    Log("message [" + caption + "] " + text + " -> " + AnswerName(answer));
+    // A message box's own loop shows the arrow: the wait cursor comes back after it.
+    if (waitCursors_ > 0) ::SetCursor(WaitShape());
+    log_.Log("message [" + caption + "] " + text + " -> " + AnswerName(answer));
     return answer;
 }
 
-std::unique_ptr<WaitCursor> Win32Platform::BeginWaitCursor() {
-    return std::make_unique<Win32WaitCursor>(waitCursors);
+void Win32Dialogue::Notify(const std::string& text, const std::string& caption) {
+    if (unattended_) return;
+    ::MessageBoxW(owner_, Widen(text).c_str(), Widen(caption).c_str(), MB_OK);
+    if (waitCursors_ > 0) ::SetCursor(WaitShape());
 }
 
-std::unique_ptr<RunProgress> Win32Platform::BeginProgress(const std::string& title) {
+std::unique_ptr<WaitCursor> Win32Dialogue::BeginWaitCursor() { return std::make_unique<Win32WaitCursor>(waitCursors_); }
+
+std::unique_ptr<RunProgress> Win32Dialogue::BeginProgress(const std::string& title) {
     if (presenter_ != nullptr && !unattended_) {
         if (auto shown = presenter_->Show(title)) return shown;
     }
     return std::make_unique<NoProgress>();
-}
-
-void Win32Platform::Log(const std::string& event) {
-    if (log_ == nullptr || log_->Write(event) || logFailureReported_) return;
-    // A log that cannot be written never stops the update; the user hears of it once.
-    logFailureReported_ = true;
-    if (!unattended_) {
-        ::MessageBoxW(owner_, L"記録ファイルに書き込めなくなりました。更新はこのまま続けます。", L"確認", MB_OK);
-        if (waitCursors > 0) ::SetCursor(WaitShape());
-    }
 }
 
 }  // namespace kavrel

@@ -1,4 +1,4 @@
-#include "pack/FolderPlatform.h"
+#include "pack/FolderFiles.h"
 
 #include <fstream>
 
@@ -27,18 +27,13 @@ private:
 
 }  // namespace
 
-bool FolderPlatform::Exists(const std::string& path) { return IsFile(path) || IsFolder(path); }
+bool FolderFiles::Exists(const std::string& path) { return IsFile(path) || IsFolder(path); }
 
-std::unique_ptr<InputFile> FolderPlatform::OpenRead(const std::string& path) {
+std::unique_ptr<InputFile> FolderFiles::OpenRead(const std::string& path) {
     if (!IsFile(path)) return nullptr;
     auto file = std::make_unique<StreamInput>(path);
     if (!file->IsOpen()) return nullptr;
     return file;
-}
-
-bool FolderPlatform::GetFileStatus(const std::string& path, FileStatus& status) {
-    status = FileStatus{};
-    return FileSize(path, status.size);
 }
 
 }  // namespace kavrel::pack

@@ -1,0 +1,88 @@
+// The files Kavrel's logic reads and writes: the medium's (info.txt, the artwork, the
+// items) and the installation's (the checks, the items' targets). Each caller takes
+// the narrowest of these it needs, so that a test or a tool implements only that.
+//
+// All texts are UTF-8. Paths are used exactly as the caller built them (plain
+// concatenation, doubled backslashes and all): an implementation must not tidy them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kavrel {
+
+// An open file, read as raw bytes.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Reads up to `size` bytes; returns how many came (0 at the end or on error).
+    virtual std::size_t Read(void* buffer, std::size_t size) = 0;
+    // Moves the read position to `offset` bytes from the start.
+    virtual bool Seek(std::uint64_t offset) = 0;
+};
+
+// One result of a directory search.
+struct FoundEntry {
+    std::string name;  // the name alone, without path
+    bool isDirectory = false;
+};
+
+// Times as Windows FILETIME values (100 ns since 1601), attributes as FILE_ATTRIBUTE_*.
+struct FileStatus {
+    std::uint64_t creationTime = 0;
+    std::uint64_t lastWriteTime = 0;
+    std::uint64_t lastAccessTime = 0;
+    std::uint64_t size = 0;
+    std::uint32_t attributes = 0;
+};
+
+inline constexpr std::uint32_t kReadOnlyAttribute = 0x01;
+
+// Reading, anywhere.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+    // Existence test (a file or a folder both count), like _access(path, 0).
+    virtual bool Exists(const std::string& path) = 0;
+    // Opens a file for reading; null when it cannot be opened.
+    virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
+};
+
+// Listing folders: the installation's icon, the destination page's folders.
+class FolderSearch {
+public:
+    virtual ~FolderSearch() = default;
+    // Directory search with a wildcard pattern ("C:\PROG\*.ico"), in the system's order,
+    // dot entries included as the system returns them. Empty when nothing is found.
+    virtual std::vector<FoundEntry> FindFiles(const std::string& pattern) = 0;
+};
+
+// The update medium.
+class MediumFiles : public virtual FileReader {
+public:
+    // True when the drive that holds `path` is a removable drive (a floppy, a stick):
+    // then its disks are asked for in turn.
+    virtual bool IsRemovableDrive(const std::string& path) = 0;
+};
+
+// The installation folder and everything the items write below it.
+class InstallationFiles : public virtual FileReader, public virtual FolderSearch {
+public:
+    // Creates one folder (its parent must exist).
+    virtual bool MakeDirectory(const std::string& path) = 0;
+    // Copies a file, replacing an existing destination.
+    virtual bool CopyFileOverwrite(const std::string& from, const std::string& to) = 0;
+    virtual bool GetFileStatus(const std::string& path, FileStatus& status) = 0;
+    // Writes times and attributes back.
+    virtual bool SetFileStatus(const std::string& path, const FileStatus& status) = 0;
+    // Whether a new file can be made in `folder` (one is created and removed again):
+    // false when the user lacks the rights to write there.
+    virtual bool CanCreateFileIn(const std::string& folder) = 0;
+    // Whether another program holds `path` open so that it cannot be replaced.
+    virtual bool IsFileInUse(const std::string& path) = 0;
+};
+
+}  // namespace kavrel

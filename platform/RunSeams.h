@@ -1,0 +1,24 @@
+// Every seam an update run reaches outside itself, bundled: each implementation (Win32,
+// the tests) fills it with its own.
+#pragma once
+
+#include "platform/ArchiveLibrary.h"
+#include "platform/Dialogue.h"
+#include "platform/EventLog.h"
+#include "platform/Files.h"
+#include "platform/Machine.h"
+#include "platform/Registry.h"
+
+namespace kavrel {
+
+struct RunSeams {
+    MediumFiles& medium;
+    InstallationFiles& installation;
+    ClassesRegistry& registry;
+    UserDialogue& user;
+    EventLog& log;
+    ArchiveLibrary& archives;
+    Machine& machine;
+};
+
+}  // namespace kavrel
