@@ -7,7 +7,7 @@ namespace kavrel {
 
 std::string ArchiveFileName(const std::string& itemName) { return itemName + ".lzh"; }
 
-bool IsSystemArchive(const std::string& itemName) { return SplitPath(itemName).fname == "START"; }
+bool IsSystemArchive(const std::string& itemName) { return SplitPath(itemName).fname == kSystemArchiveName; }
 
 bool IsSystemArchive(const UpdateItem& item) { return item.kind == ItemKind::Archive && IsSystemArchive(item.name); }
 

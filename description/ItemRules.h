@@ -12,8 +12,11 @@ namespace kavrel {
 // An archive item's file on the medium: its name followed by ".lzh".
 std::string ArchiveFileName(const std::string& itemName);
 
+// The name of a per-system archive's item, as info.txt and a vendor's manifest write it.
+inline constexpr const char* kSystemArchiveName = "START";
+
 // A per-system archive: an archive item whose name's file-name part, without folders and
-// extension, is "START" (letters as they stand). The run extracts it under the name with
+// extension, is kSystemArchiveName (letters as they stand). The run extracts it under the name with
 // the installed system's number appended.
 bool IsSystemArchive(const std::string& itemName);
 bool IsSystemArchive(const UpdateItem& item);

@@ -6,6 +6,9 @@
 #define TOML_HEADER_ONLY 1
 #include <toml++/toml.h>
 
+#include "description/InstallationRules.h"
+#include "description/ItemRules.h"
+#include "description/UpdateDescription.h"
 #include "pack/DiskSpace.h"
 #include "pack/Files.h"
 
@@ -178,7 +181,7 @@ bool ReadItem(const toml::table& table, const Manifest& m, Diagnostics& diags, M
         ok = t.String("name", item.name) && ok;
     } else {
         item.kind = ItemKind::Start;
-        item.name = Located{"START", LineOf(*start)};
+        item.name = Located{kSystemArchiveName, LineOf(*start)};
         const toml::table* systems = start->as_table();
         if (!systems || systems->empty()) {
             t.Fail(LineOf(*start), "start must list sources by system number: start = { 12 = [\"...\"] }");
@@ -189,8 +192,9 @@ bool ReadItem(const toml::table& table, const Manifest& m, Diagnostics& diags, M
             const bool digits = !number.empty() && number.size() <= 2 &&
                                 number.find_first_not_of("0123456789") == std::string::npos;
             const int system = digits ? std::stoi(number) : 0;
-            if (system < 1 || system > 15) {
-                t.Fail(LineOf(node), "start: \"" + number + "\" is not a system number from 1 to 15");
+            if (system < 1 || system > kSystemCount) {
+                t.Fail(LineOf(node), "start: \"" + number + "\" is not a system number from 1 to " +
+                                         std::to_string(kSystemCount));
                 ok = false;
                 continue;
             }
@@ -216,8 +220,11 @@ bool ReadTop(const toml::table& root, Manifest& m, Diagnostics& diags) {
     }
     ok = t.String("title", m.title) && ok;
     ok = t.StringList("header", m.header) && ok;
-    if (m.header.size() > 14) {
-        t.Fail(m.header[14].line, "header holds lines 2 to 15 of info.txt: at most 14 texts");
+    // Line 1 is the title; the header texts are the lines after it.
+    constexpr std::size_t kHeaderTexts = kHeaderLines - 1;
+    if (m.header.size() > kHeaderTexts) {
+        t.Fail(m.header[kHeaderTexts].line, "header holds lines 2 to " + std::to_string(kHeaderLines) +
+                                                " of info.txt: at most " + std::to_string(kHeaderTexts) + " texts");
         ok = false;
     }
     ok = t.String("install-folder", m.installFolder) && ok;
@@ -242,11 +249,11 @@ bool ReadTop(const toml::table& root, Manifest& m, Diagnostics& diags) {
 
     std::vector<Located> systems;
     ok = t.StringList("systems", systems) && ok;
-    if (systems.size() > 15) {
-        t.Fail(systems[15].line, "systems: at most 15 names");
+    if (std::ssize(systems) > kSystemCount) {
+        t.Fail(systems[kSystemCount].line, "systems: at most " + std::to_string(kSystemCount) + " names");
         ok = false;
     }
-    for (std::size_t i = 0; i < systems.size() && i < 15; ++i) m.systems[i] = systems[i];
+    for (std::size_t i = 0; i < systems.size() && i < m.systems.size(); ++i) m.systems[i] = systems[i];
 
     if (const toml::node* art = t.Get("artwork")) {
         if (!art->is_table()) {
@@ -287,7 +294,7 @@ bool ParseManifest(const std::string& text, const std::string& path, const std::
     m.dist.text = "win32";
     m.media.text = "folder";
     m.masterAdjustment.text = "0";
-    m.settingsFile.text = "NULL";
+    m.settingsFile.text = kProbeSettingsFile;
     toml::table root;
     try {
         root = toml::parse(text, std::string_view(path));

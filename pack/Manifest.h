@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "description/UpdateDescription.h"
 #include "pack/Diagnostics.h"
 
 namespace kavrel::pack {
@@ -46,7 +47,7 @@ struct Manifest {
     std::array<Located, 4> artwork;      // lines 21-24: view, intro, destination, confirm (sources)
     Located introNotes;                  // line 25, with real line breaks
     Located destinationNotes;            // line 26
-    std::array<Located, 15> systems;     // lines 27-41
+    std::array<Located, kSystemCount> systems;  // lines 27-41
     std::vector<ManifestItem> items;
 };
 

@@ -1,5 +1,7 @@
 #include "pack/MediumBuilder.h"
 
+#include "description/ItemRules.h"
+
 #include <array>
 #include <cstdio>
 #include <map>
@@ -187,7 +189,7 @@ private:
                 itemOk = Expand(mi.sources, item.entries) && itemOk;
                 if (itemOk && item.entries.empty()) itemOk = Fail(mi.line, "archive " + item.name + " holds no file");
             } else {
-                item.name = "START";
+                item.name = kSystemArchiveName;
                 itemOk = Systems(mi, item) && itemOk;
             }
             ok = itemOk && ok;
