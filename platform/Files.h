@@ -60,17 +60,21 @@ public:
     virtual std::vector<FoundEntry> FindFiles(const std::string& pattern) = 0;
 };
 
-// The update medium.
-class MediumFiles : public virtual FileReader {
+// The medium's drive. The roles share no base class, so that one class implements them
+// side by side without virtual bases (MinGW's LTO link of those failed on thunks it
+// emitted twice).
+class MediumDrives {
 public:
+    virtual ~MediumDrives() = default;
     // True when the drive that holds `path` is a removable drive (a floppy, a stick):
     // then its disks are asked for in turn.
     virtual bool IsRemovableDrive(const std::string& path) = 0;
 };
 
-// The installation folder and everything the items write below it.
-class InstallationFiles : public virtual FileReader, public virtual FolderSearch {
+// Writing the installation folder and everything the items write below it.
+class InstallationFiles {
 public:
+    virtual ~InstallationFiles() = default;
     // Creates one folder (its parent must exist).
     virtual bool MakeDirectory(const std::string& path) = 0;
     // Copies a file, replacing an existing destination.

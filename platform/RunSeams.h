@@ -12,7 +12,9 @@
 namespace kavrel {
 
 struct RunSeams {
-    MediumFiles& medium;
+    FileReader& files;  // the medium and the installation alike
+    FolderSearch& folders;
+    MediumDrives& drives;
     InstallationFiles& installation;
     ClassesRegistry& registry;
     UserDialogue& user;

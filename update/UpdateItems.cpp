@@ -72,7 +72,7 @@ ItemRun::ItemRun(const RunSeams& seams, const UpdateDescription& desc, int syste
       progress_(progress),
       prepared_(items_.size(), false) {
     // Asked once: the answer cannot change while the program runs from the medium.
-    removable_ = Count() > 0 && seams_.medium.IsRemovableDrive(source_);
+    removable_ = Count() > 0 && seams_.drives.IsRemovableDrive(source_);
     lastDisk_ = removable_ ? medium_.diskInDrive : 1;
     mayAskForDiskOne_ = lastDisk_ != 1;
 }
@@ -120,7 +120,7 @@ bool ItemRun::NeedsPrompt(int index, int lastDisk, bool mayAskForDiskOne) const 
 bool ItemRun::DiskHoldsItem(int index) const {
     const std::vector<std::string> files = DiskTestFiles(ItemAt(index), Systems());
     return std::any_of(files.begin(), files.end(),
-                       [&](const std::string& file) { return seams_.medium.Exists(source_ + file); });
+                       [&](const std::string& file) { return seams_.files.Exists(source_ + file); });
 }
 
 std::optional<RunOutcome> ItemRun::AskForDisk(int index) {
@@ -219,7 +219,7 @@ std::optional<RunOutcome> ItemRun::Install(int index) {
 
     const std::string target = Target(index);
     // One level only; a copy into a folder that is still missing reports the failure.
-    if (!seams_.installation.Exists(target)) seams_.installation.MakeDirectory(target);
+    if (!seams_.files.Exists(target)) seams_.installation.MakeDirectory(target);
     return ItemAt(index).kind == ItemKind::Archive ? InstallArchive(index, target) : CopyPlainFile(index, target);
 }
 
@@ -255,7 +255,7 @@ std::optional<RunOutcome> ItemRun::CopyPlainFile(int index, const std::string& t
 
     // Windows will not copy over a read-only file; the copy loses every attribute anyway.
     FileStatus old;
-    const bool unlocked = files.Exists(destination) && files.GetFileStatus(destination, old) &&
+    const bool unlocked = seams_.files.Exists(destination) && files.GetFileStatus(destination, old) &&
                           (old.attributes & kReadOnlyAttribute) != 0;
     if (unlocked) {
         FileStatus writable = old;

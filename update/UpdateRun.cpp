@@ -14,7 +14,7 @@ namespace {
 // tried last stays in the description, so a later run does not probe again.
 int ProbeInstallFolder(const RunSeams& seams, UpdateDescription& desc, std::string& folder) {
     const auto check = [&] {
-        return CheckInstallFolder(seams.installation, seams.log, desc, folder, desc.m_strSettingsFile);
+        return CheckInstallFolder(seams.files, seams.log, desc, folder, desc.m_strSettingsFile);
     };
     if (desc.m_strSettingsFile != kProbeSettingsFile) return check();
     int result = 0;
@@ -29,11 +29,11 @@ int ProbeInstallFolder(const RunSeams& seams, UpdateDescription& desc, std::stri
 // The installation's checks: whether this update is for it, and which system it is.
 std::optional<RunOutcome> CheckInstallation(const RunSeams& seams, UpdateDescription& desc, std::string& folder) {
     if (ProbeInstallFolder(seams, desc, folder) != 1) return EndRun(seams.user, seams.log, RunOutcome::FolderRefused);
-    if (CheckMainProgram(seams.installation, seams.log, folder) != 1 ||
-        CheckVersion(seams.installation, seams.log, desc, folder) != 1) {
+    if (CheckMainProgram(seams.files, seams.log, folder) != 1 ||
+        CheckVersion(seams.files, seams.log, desc, folder) != 1) {
         return EndRun(seams.user, seams.log, RunOutcome::VersionRefused);
     }
-    desc.m_nSystemNumber = FindSystemNumber(seams.installation, seams.log, desc, folder);
+    desc.m_nSystemNumber = FindSystemNumber(seams.folders, seams.log, desc, folder);
     return std::nullopt;
 }
 

@@ -47,7 +47,7 @@ private:
     void PageFailed();
 
     Win32Seams& m_seams;
-    const std::string& m_strSourceFolder;
+    std::string m_strSourceFolder;
     std::string m_strProposedFolder;
     MediumState m_medium;
     // The last run's outcome: a user who leaves after a refusal ends with its code.

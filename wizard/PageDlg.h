@@ -20,7 +20,7 @@ protected:
     bool OnPaint() override;
 
     FileReader& m_files;
-    const std::string& m_strSourceFolder;
+    std::string m_strSourceFolder;
 };
 
 }  // namespace kavrel

@@ -13,8 +13,6 @@
 
 namespace kavrel {
 
-Win32Files::~Win32Files() = default;
-
 namespace {
 
 class Win32InputFile : public InputFile {

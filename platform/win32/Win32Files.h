@@ -6,11 +6,8 @@
 
 namespace kavrel {
 
-class Win32Files : public MediumFiles, public InstallationFiles {
+class Win32Files : public FileReader, public FolderSearch, public MediumDrives, public InstallationFiles {
 public:
-    // Out of line: one home for the destructor's thunks (virtual bases), which MinGW's
-    // link-time optimiser otherwise emits twice.
-    ~Win32Files() override;
     bool Exists(const std::string& path) override;
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
     std::vector<FoundEntry> FindFiles(const std::string& pattern) override;

@@ -22,7 +22,7 @@ struct Win32Seams {
         user.SetOwner(view);
         archives.SetOwner(view);
     }
-    RunSeams Run() { return RunSeams{files, files, registry, user, log, archives, machine}; }
+    RunSeams Run() { return RunSeams{files, files, files, files, registry, user, log, archives, machine}; }
 
     Win32Files files;
     Win32Registry registry;

@@ -230,7 +230,7 @@ struct TestSeams {
     ScriptedArchives archives{files};
     FakeMachine machine;
 
-    RunSeams Run() { return {files, files, registry, user, log, archives, machine}; }
+    RunSeams Run() { return {files, files, files, files, registry, user, log, archives, machine}; }
 };
 
 }  // namespace kavrel::test

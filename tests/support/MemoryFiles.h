@@ -15,7 +15,7 @@
 
 namespace kavrel::test {
 
-class MemoryFiles : public MediumFiles, public InstallationFiles {
+class MemoryFiles : public FileReader, public FolderSearch, public MediumDrives, public InstallationFiles {
 public:
     struct File {
         std::string data;
