@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lha/Format.h"
 #include "pack/Diagnostics.h"
 
 namespace kavrel::pack {
@@ -18,7 +19,7 @@ struct Located {
 };
 
 enum class ItemKind { Archive, File, Start };
-enum class Method { Lh0, Lh5, Lh6, Lh7 };
+using lha::Method;  // one that lha::CanEncode
 
 struct ManifestItem {
     ItemKind kind = ItemKind::Archive;
