@@ -110,7 +110,7 @@ private:
         } else {
             recentBits_ += static_cast<std::uint32_t>(symbolPrice_[s.code] +
                                                       positionPrice_[PositionCode(s.distanceMinus1)]);
-            recentBytes_ += s.code - 253u;
+            recentBytes_ += s.code - unsigned{kMatchOffset};
         }
         if (++sinceUpdate_ == kPriceUpdate) UpdatePrices();
     }

@@ -44,7 +44,7 @@ Symbol SymbolAt(const std::vector<Symbol>& symbols, std::size_t at) {
     std::size_t pos = 0;
     for (const Symbol& s : symbols) {
         if (pos == at) return s;
-        pos += s.code < 256 ? 1u : s.code - 253u;
+        pos += s.code < 256 ? 1u : s.code - unsigned{kMatchOffset};
         if (pos > at) break;
     }
     ADD_FAILURE() << "no symbol starts at " << at;
@@ -103,7 +103,7 @@ TEST(LazyParser, RepeatsAfterIncompressibleDataAreFoundSoon) {
         for (const Symbol& s : symbols) {
             const bool inRepeat = (pos >= 60000 && pos < 65000) || pos >= 125000;
             if (s.code < 256 && inRepeat) ++literalsInRepeats;
-            pos += s.code < 256 ? 1u : s.code - 253u;
+            pos += s.code < 256 ? 1u : s.code - unsigned{kMatchOffset};
         }
         EXPECT_LE(literalsInRepeats, 20u);
     }
