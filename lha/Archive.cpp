@@ -121,10 +121,8 @@ Scan HeaderAfter(RandomAccess& file, std::uint64_t at) {
 // LArc wrote no end mark: its archives end with the last entry's data.
 bool AllOfLArcMethods(const std::vector<EntryHeader>& entries) {
     for (const EntryHeader& h : entries) {
-        if (std::memcmp(h.methodId, "-lzs-", 5) != 0 && std::memcmp(h.methodId, "-lz4-", 5) != 0 &&
-            std::memcmp(h.methodId, "-lz5-", 5) != 0) {
-            return false;
-        }
+        const MethodInfo* m = FindMethodId(h.methodId);
+        if (m == nullptr || !m->larc) return false;
     }
     return !entries.empty();
 }

@@ -1,7 +1,6 @@
 #include "lha/Decoder.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "lha/DecoderLegacy.h"
@@ -36,33 +35,16 @@ DecodeStatus CopyStored(ByteSource& in, std::uint64_t size, Sink& out) {
 
 }  // namespace
 
-Method MethodFromId(const char id[5]) {
-    struct Known {
-        const char* id;
-        Method method;
-    };
-    static const Known kKnown[] = {
-        {"-lh0-", Method::Stored}, {"-lz4-", Method::Stored}, {"-pm0-", Method::Stored},
-        {"-lhd-", Method::Directory}, {"-lh1-", Method::Lh1}, {"-lh4-", Method::Lh4},
-        {"-lh5-", Method::Lh5}, {"-lh6-", Method::Lh6}, {"-lh7-", Method::Lh7}, {"-lhx-", Method::Lhx},
-        {"-lzs-", Method::Lzs}, {"-lz5-", Method::Lz5},
-    };
-    for (const Known& k : kKnown) {
-        if (std::memcmp(id, k.id, 5) == 0) return k.method;
-    }
-    return Method::Unknown;
-}
-
 DecodeStatus Decode(Method method, ByteSource& in, std::uint64_t size, Sink& out) {
     switch (method) {
     case Method::Stored: return CopyStored(in, size, out);
     case Method::Directory: return size == 0 ? DecodeStatus::Ok : DecodeStatus::Corrupt;
     case Method::Lh1: return DecodeLh1(in, size, out);
-    case Method::Lh4: return DecodeStatic(12, in, size, out);
-    case Method::Lh5: return DecodeStatic(13, in, size, out);
-    case Method::Lh6: return DecodeStatic(15, in, size, out);
-    case Method::Lh7: return DecodeStatic(16, in, size, out);
-    case Method::Lhx: return DecodeStatic(19, in, size, out);
+    case Method::Lh4:
+    case Method::Lh5:
+    case Method::Lh6:
+    case Method::Lh7:
+    case Method::Lhx: return DecodeStatic(WindowBits(method), in, size, out);
     case Method::Lzs: return DecodeLzs(in, size, out);
     case Method::Lz5: return DecodeLz5(in, size, out);
     case Method::Unknown: break;

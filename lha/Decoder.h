@@ -7,26 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "lha/Format.h"
 #include "lha/Stream.h"
 
 namespace kavrel::lha {
-
-enum class Method {
-    Unknown,
-    Stored,     // -lh0-, -lz4-, -pm0-
-    Directory,  // -lhd-
-    Lh1,        // dynamic Huffman, 4 KiB window
-    Lh4,        // static Huffman, 4 KiB window
-    Lh5,        // 8 KiB
-    Lh6,        // 32 KiB
-    Lh7,        // 64 KiB
-    Lhx,        // UNLHA32's extension: the same coding, position codes for a 512 KiB window
-    Lzs,        // LArc, 2 KiB
-    Lz5,        // LArc, 4 KiB
-};
-
-// The method named by the five bytes of a header ("-lh5-"); Unknown for any other.
-Method MethodFromId(const char id[5]);
 
 enum class DecodeStatus {
     Ok,           // exactly `size` bytes went to the sink

@@ -45,9 +45,10 @@ private:
 }  // namespace
 
 DecodeStatus DecodeLzs(ByteSource& in, std::uint64_t size, Sink& out) {
+    constexpr unsigned kRing = 1u << WindowBits(Method::Lzs);
     BitReader reader(in);
-    auto ring = std::make_unique<Ring>(2048, 2048 - 17, out);
-    std::memset(ring->Data(), ' ', 2048);
+    auto ring = std::make_unique<Ring>(kRing, kRing - 17, out);
+    std::memset(ring->Data(), ' ', kRing);
     std::uint64_t left = size;
     while (left > 0) {
         if (reader.Exhausted()) return DecodeStatus::Corrupt;
@@ -69,10 +70,11 @@ DecodeStatus DecodeLzs(ByteSource& in, std::uint64_t size, Sink& out) {
 }
 
 DecodeStatus DecodeLz5(ByteSource& in, std::uint64_t size, Sink& out) {
+    constexpr unsigned kRing = 1u << WindowBits(Method::Lz5);
     BitReader reader(in);
-    auto ring = std::make_unique<Ring>(4096, 4096 - 18, out);
+    auto ring = std::make_unique<Ring>(kRing, kRing - 18, out);
     std::uint8_t* r = ring->Data();
-    std::memset(r, 0, 4096);
+    std::memset(r, 0, kRing);
     unsigned p = 0;
     for (unsigned i = 0; i < 256; ++i) {
         std::memset(r + p, static_cast<int>(i), 13);

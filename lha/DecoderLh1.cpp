@@ -136,7 +136,7 @@ DecodeStatus DecodeLh1(ByteSource& in, std::uint64_t size, Sink& out) {
     static const PositionCode kPosition;
     auto tree = std::make_unique<AdaptiveTree>();
     BitReader reader(in);
-    Window window(4096, out);
+    Window window(std::size_t{1} << WindowBits(Method::Lh1), out);
     std::uint64_t left = size;
     while (left > 0) {
         if (!window.Reserve()) return DecodeStatus::OutputFailed;

@@ -3,10 +3,10 @@
 //
 // A block: 16 bits of symbol count; the code lengths of the "pre-tree" (19 symbols,
 // 5-bit count, 3-bit lengths with a unary escape, a 2-bit run of zeros after symbol 3);
-// the 510 literal/length code lengths (9-bit count, coded with the pre-tree: 0 = one
+// the kNC (510) literal/length code lengths (9-bit count, coded with the pre-tree: 0 = one
 // zero, 1 = 3..18 zeros, 2 = 20..531 zeros, n = length n-2); the position-code lengths
 // (like the pre-tree, without the zero run). Then symbols: below 256 a literal, above
-// a match of symbol-253 bytes whose distance is coded as a bit count p followed by p-1
+// a match of symbol-kMatchOffset bytes whose distance is coded as a bit count p followed by p-1
 // bits (distance-1 = 2^(p-1) + bits, or p itself when p < 2). -lh4- shares -lh5-'s
 // position code (14 symbols), so its window is as large as -lh5-'s.
 #include "lha/DecoderStatic.h"
@@ -14,16 +14,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "lha/Format.h"
 #include "lha/HuffmanTable.h"
 #include "lha/Window.h"
 
 namespace kavrel::lha {
 namespace {
 
-constexpr int kNC = 510;  // 256 literals + 254 lengths (3..256)
-constexpr int kNT = 19;   // pre-tree symbols
-constexpr int kTBits = 5;
-constexpr int kCBits = 9;
 constexpr int kCPrimaryBits = 12;  // first-level table sizes: 4096 and 256 entries
 constexpr int kPPrimaryBits = 8;
 
@@ -85,7 +82,7 @@ struct Batch {
             if (c >= static_cast<std::uint32_t>(kNC)) {
                 return false;
             }
-            const std::size_t length = c - 253;
+            const std::size_t length = c - kMatchOffset;
             const std::uint32_t p = consume(HuffmanTable::LookUp(pt, kPPrimaryBits, bits));
             if (p >= np) {
                 return false;
@@ -137,8 +134,8 @@ BatchDecoder PickBatchDecoder() {
 class StaticDecoder {
 public:
     StaticDecoder(int dictionaryBits, ByteSource& in, Sink& out)
-        : np_(dictionaryBits <= 13 ? 14 : dictionaryBits + 1),
-          pbits_(dictionaryBits <= 13 ? 4 : 5),
+        : np_(PositionCodes(dictionaryBits)),
+          pbits_(PositionCodeBits(np_)),
           reader_(in),
           window_(std::size_t{1} << (np_ - 1), out),
           cTable_(kNC, kCPrimaryBits),
@@ -282,7 +279,7 @@ DecodeStatus StaticDecoder::Run(std::uint64_t size) {
             continue;
         }
         if (c >= static_cast<std::uint32_t>(kNC)) return DecodeStatus::Corrupt;
-        std::size_t length = c - 253;
+        std::size_t length = c - kMatchOffset;
         const std::uint32_t p = pTable_.Decode(reader_);
         if (p >= np) return DecodeStatus::Corrupt;
         std::size_t distance = p;

@@ -4,7 +4,7 @@
 
 namespace kavrel::lha {
 
-// -lh4- to -lh7- (dictionaryBits 12, 13, 15, 16); -lhx- as 19.
+// -lh4- to -lh7- and -lhx-; `dictionaryBits` is the method's WindowBits.
 DecodeStatus DecodeStatic(int dictionaryBits, ByteSource& in, std::uint64_t size, Sink& out);
 
 }  // namespace kavrel::lha

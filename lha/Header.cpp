@@ -165,7 +165,7 @@ void FinishHeader(EntryHeader& header, const std::string& nameField, const std::
     if (header.fileName.empty() && !header.isSymlink && header.method == Method::Stored &&
         header.originalSize == 0 && header.compressedSize == 0) {
         header.method = Method::Directory;
-        std::memcpy(header.methodId, "-lhd-", 5);
+        std::memcpy(header.methodId, MethodId(Method::Directory), 5);
     }
 }
 

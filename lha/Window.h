@@ -8,13 +8,14 @@
 #include <cstring>
 #include <memory>
 
+#include "lha/Format.h"
 #include "lha/Stream.h"
 
 namespace kavrel::lha {
 
 class Window {
 public:
-    static constexpr std::size_t kMaxMatch = 256;
+    static constexpr std::size_t kMaxMatch = lha::kMaxMatch;  // the longest of every method
 
     Window(std::size_t history, Sink& sink, std::size_t run = 0)
         : history_(history),

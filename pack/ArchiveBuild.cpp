@@ -14,12 +14,7 @@ bool BuildArchive(const std::string& path, const std::vector<PackEntry>& entries
     std::vector<lha::SourceEntry> sources;
     for (const PackEntry& e : entries) sources.push_back(lha::SourceEntry{e.source, e.stored});
     lha::WriteOptions write;
-    switch (options.method) {
-    case Method::Lh0: write.method = lha::EncodeMethod::Lh0; break;
-    case Method::Lh5: write.method = lha::EncodeMethod::Lh5; break;
-    case Method::Lh6: write.method = lha::EncodeMethod::Lh6; break;
-    case Method::Lh7: write.method = lha::EncodeMethod::Lh7; break;
-    }
+    write.method = options.method;
     write.level = options.level;
     write.headerLevel = options.headerLevel;
     write.reproducible = true;

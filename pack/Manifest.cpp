@@ -9,6 +9,7 @@
 #include "description/InstallationRules.h"
 #include "description/ItemRules.h"
 #include "description/UpdateDescription.h"
+#include "lha/encoder/Encoder.h"
 #include "pack/DiskSpace.h"
 #include "pack/Files.h"
 
@@ -132,17 +133,19 @@ bool ReadMethod(TableReader& t, ManifestItem& item) {
     Located method;
     if (!t.String("method", method)) return false;
     if (method.line) {
-        static const std::pair<std::string_view, Method> kMethods[] = {
-            {"lh0", Method::Lh0}, {"lh5", Method::Lh5}, {"lh6", Method::Lh6}, {"lh7", Method::Lh7}};
+        // "lh5" names -lh5-: the method's id without its dashes.
+        std::string names;
         bool found = false;
-        for (const auto& [name, value] : kMethods) {
+        for (const Method m : lha::kEncodedMethods) {
+            const std::string name(lha::MethodId(m) + 1, 3);
+            names += (names.empty() ? "\"" : ", \"") + name + "\"";
             if (method.text == name) {
-                item.method = value;
+                item.method = m;
                 found = true;
             }
         }
         if (!found) {
-            t.Fail(method.line, "method must be \"lh0\", \"lh5\", \"lh6\" or \"lh7\"");
+            t.Fail(method.line, "method must be one of " + names);
             return false;
         }
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "description/UpdateDescription.h"
+#include "lha/Format.h"
 #include "pack/Diagnostics.h"
 
 namespace kavrel::pack {
@@ -19,7 +20,7 @@ struct Located {
 };
 
 enum class ItemKind { Archive, File, Start };
-enum class Method { Lh0, Lh5, Lh6, Lh7 };
+using lha::Method;  // one that lha::CanEncode
 
 struct ManifestItem {
     ItemKind kind = ItemKind::Archive;

@@ -77,22 +77,13 @@ int Run(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     return 0;
 }
 
-int g_entry6 = 0;
-int g_entry8 = 0;
-
 }  // namespace
 
 // What the original's entries 6 and 8 set is not known; the update run ignores their
 // results. They are kept and have no effect: the library never shows a window.
-extern "C" int WINAPI UnlhaEntry6(int value) {
-    g_entry6 = value;
-    return 0;
-}
+extern "C" int WINAPI UnlhaEntry6(int) { return 0; }
 
-extern "C" int WINAPI UnlhaEntry8(int value) {
-    g_entry8 = value;
-    return 0;
-}
+extern "C" int WINAPI UnlhaEntry8(int) { return 0; }
 
 // No dialogs: the update run shows the message itself. The owner window hears the
 // progress (Unlha32.h).

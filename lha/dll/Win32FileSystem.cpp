@@ -2,36 +2,17 @@
 
 #include <windows.h>
 
+#include <utility>
+
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Text.h"
 
 namespace kavrel::lha {
 namespace {
 
-// Owns a freshly opened handle until a file object takes it over, so that a failed
-// allocation of that object does not leave the file open.
-class OpenedHandle {
-public:
-    explicit OpenedHandle(HANDLE h) : h_(h) {}
-    ~OpenedHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    OpenedHandle(const OpenedHandle&) = delete;
-    OpenedHandle& operator=(const OpenedHandle&) = delete;
-    HANDLE Get() const { return h_; }
-    HANDLE Release() {
-        const HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return h;
-    }
-
-private:
-    HANDLE h_;
-};
-
 class Win32Input : public RandomAccess {
 public:
-    Win32Input(HANDLE h, std::uint64_t size) : h_(h), size_(size) {}
-    ~Win32Input() override { CloseHandle(h_); }
+    Win32Input(UniqueHandle h, std::uint64_t size) : h_(std::move(h)), size_(size) {}
     std::uint64_t Size() const override { return size_; }
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
         auto* p = static_cast<char*>(buffer);
@@ -41,7 +22,7 @@ public:
             ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
             const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
             DWORD got = 0;
-            if (!ReadFile(h_, p, want, &got, &ov) || got == 0) return false;
+            if (!ReadFile(h_.get(), p, want, &got, &ov) || got == 0) return false;
             p += got;
             size -= got;
             offset += got;
@@ -50,35 +31,32 @@ public:
     }
 
 private:
-    HANDLE h_;
+    UniqueHandle h_;
     std::uint64_t size_;
 };
 
 class Win32Output : public OutputFile {
 public:
-    explicit Win32Output(HANDLE h) : h_(h) {}
-    ~Win32Output() override {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
+    explicit Win32Output(UniqueHandle h) : h_(std::move(h)) {}
     bool Write(const void* data, std::size_t size) override {
         const auto* p = static_cast<const char*>(data);
         while (size > 0) {
             const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
             DWORD done = 0;
-            if (!WriteFile(h_, p, want, &done, nullptr) || done == 0) return false;
+            if (!WriteFile(h_.get(), p, want, &done, nullptr) || done == 0) return false;
             p += done;
             size -= done;
         }
         return true;
     }
+    // Closes now: the last writes may fail here.
     bool Close() override {
-        const HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(h) != 0;
+        const HANDLE h = h_.release();
+        return h != nullptr && CloseHandle(h) != 0;
     }
 
 private:
-    HANDLE h_;
+    UniqueHandle h_;
 };
 
 class Win32FileSystem : public FileSystem {
@@ -92,26 +70,19 @@ public:
         return Kind::File;
     }
     std::unique_ptr<RandomAccess> OpenRead(const std::string& path) override {
-        OpenedHandle h(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        UniqueHandle h = WrapHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         LARGE_INTEGER size;
-        if (h.Get() == INVALID_HANDLE_VALUE || GetFileType(h.Get()) != FILE_TYPE_DISK ||
-            !GetFileSizeEx(h.Get(), &size)) {
-            return nullptr;
-        }
-        auto input = std::make_unique<Win32Input>(h.Get(), static_cast<std::uint64_t>(size.QuadPart));
-        h.Release();
-        return input;
+        if (!h || GetFileType(h.get()) != FILE_TYPE_DISK || !GetFileSizeEx(h.get(), &size)) return nullptr;
+        return std::make_unique<Win32Input>(std::move(h), static_cast<std::uint64_t>(size.QuadPart));
     }
     bool MakeDirectory(const std::string& path) override { return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0; }
     bool RemoveFolder(const std::string& path) override { return RemoveDirectoryW(Widen(path).c_str()) != 0; }
     std::unique_ptr<OutputFile> CreateNew(const std::string& path) override {
-        OpenedHandle h(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (h.Get() == INVALID_HANDLE_VALUE) return nullptr;
-        auto output = std::make_unique<Win32Output>(h.Get());
-        h.Release();
-        return output;
+        UniqueHandle h = WrapHandle(
+            CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) return nullptr;
+        return std::make_unique<Win32Output>(std::move(h));
     }
     // A rename keeps the attributes (read-only included) and fails when `to` exists.
     bool Move(const std::string& from, const std::string& to) override {
@@ -128,15 +99,15 @@ public:
         return false;
     }
     void SetModificationTime(const std::string& path, std::int64_t unixTime) override {
-        const HANDLE h = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return;
+        const UniqueHandle h = WrapHandle(CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) return;
         const std::uint64_t t = static_cast<std::uint64_t>(unixTime + 11644473600LL) * 10000000ULL;
         FILETIME ft;
         ft.dwLowDateTime = static_cast<DWORD>(t);
         ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
-        SetFileTime(h, nullptr, nullptr, &ft);
-        CloseHandle(h);
+        SetFileTime(h.get(), nullptr, nullptr, &ft);
     }
     bool FreeSpace(const std::string& path, std::uint64_t& bytes) override {
         ULARGE_INTEGER available;

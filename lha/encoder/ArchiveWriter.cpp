@@ -1,7 +1,5 @@
 #include "lha/encoder/ArchiveWriter.h"
 
-#include <cstring>
-
 #include "lha/encoder/EntryList.h"
 #include "lha/encoder/HeaderWriter.h"
 #include "lha/encoder/SourceFileSystem.h"
@@ -59,7 +57,7 @@ private:
     bool WriteHeader(std::uint64_t at, const HeaderFields& fields, std::size_t expectedSize);
     // Encodes the file's bytes after the header; fills the sizes, CRC and method.
     bool WriteData(const PlannedEntry& entry, HeaderFields& fields);
-    bool Encode(const PlannedEntry& entry, EncodeMethod method, OutputSink& sink, EncodeStats& stats);
+    bool Encode(const PlannedEntry& entry, Method method, OutputSink& sink, EncodeStats& stats);
 
     SourceFileSystem& fs_;
     ArchiveOutput& out_;
@@ -77,7 +75,7 @@ bool Writer::WriteHeader(std::uint64_t at, const HeaderFields& fields, std::size
     return ok || Fail("cannot write the archive");
 }
 
-bool Writer::Encode(const PlannedEntry& entry, EncodeMethod method, OutputSink& sink, EncodeStats& stats) {
+bool Writer::Encode(const PlannedEntry& entry, Method method, OutputSink& sink, EncodeStats& stats) {
     std::unique_ptr<SourceFile> file = fs_.Open(entry.sourcePath);
     if (!file) return Fail("cannot open " + entry.sourcePath);
     lha::Encode(method, options_.level, *file, sink, stats);
@@ -89,19 +87,19 @@ bool Writer::Encode(const PlannedEntry& entry, EncodeMethod method, OutputSink& 
 bool Writer::WriteData(const PlannedEntry& entry, HeaderFields& fields) {
     const std::uint64_t dataAt = out_.Position();
     EncodeStats stats;
-    if (options_.method != EncodeMethod::Lh0 && entry.info.size > 0) {
+    if (options_.method != Method::Stored && entry.info.size > 0) {
         OutputSink sink(out_, entry.info.size);
         if (!Encode(entry, options_.method, sink, stats)) return false;
         if (!sink.OverLimit() && stats.inputSize == entry.info.size) {
-            std::memcpy(fields.method, EncodeMethodId(options_.method), 5);
+            fields.method = options_.method;
         } else if (!out_.Truncate(dataAt)) {
             return Fail("cannot write the archive");
         }
     }
-    if (std::memcmp(fields.method, "-lh0-", 5) == 0) {
+    if (fields.method == Method::Stored) {
         // Storing: asked for, an empty file, or compression did not pay.
         OutputSink sink(out_, ~std::uint64_t{0});
-        if (!Encode(entry, EncodeMethod::Lh0, sink, stats)) return false;
+        if (!Encode(entry, Method::Stored, sink, stats)) return false;
     }
     if (stats.inputSize != entry.info.size) {
         return Fail("file changed while it was being archived: " + entry.sourcePath);
@@ -116,7 +114,7 @@ bool Writer::WriteData(const PlannedEntry& entry, HeaderFields& fields) {
 bool Writer::Write(const PlannedEntry& entry, WrittenEntry& written) {
     const bool folder = entry.info.kind == SourceInfo::Kind::Directory;
     HeaderFields fields;
-    std::memcpy(fields.method, folder ? "-lhd-" : "-lh0-", 5);
+    fields.method = folder ? Method::Directory : Method::Stored;
     fields.directory = entry.directory;
     fields.name = entry.name;
     fields.attribute = entry.info.attributes;
@@ -145,7 +143,7 @@ bool Writer::Write(const PlannedEntry& entry, WrittenEntry& written) {
         if (!WriteHeader(headerAt, fields, headerSize)) return false;
     }
     written.storedPath = entry.storedPath;
-    std::memcpy(written.method, fields.method, 5);
+    written.method = fields.method;
     written.originalSize = fields.originalSize;
     written.packedSize = fields.packedSize;
     return true;
@@ -157,6 +155,10 @@ bool WriteArchive(SourceFileSystem& fs, const std::string& archivePath, const st
                   const WriteOptions& options, std::string& error, std::vector<WrittenEntry>* written) {
     if (options.headerLevel != 1 && options.headerLevel != 2) {
         error = "header level must be 1 or 2";
+        return false;
+    }
+    if (!CanEncode(options.method)) {
+        error = "the encoder writes -lh0-, -lh5-, -lh6- and -lh7- only";
         return false;
     }
     if (options.level < 0 || options.level > 9) {

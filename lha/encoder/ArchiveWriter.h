@@ -11,7 +11,7 @@
 namespace kavrel::lha {
 
 struct WriteOptions {
-    EncodeMethod method = EncodeMethod::Lh7;
+    Method method = Method::Lh7;  // one that CanEncode
     int level = 0;              // 0 = the default level; 1..9, 9 = the maximum level
     int headerLevel = 2;        // 1 or 2
     bool reproducible = false;  // fixed time stamp, entries in sorted order
@@ -32,7 +32,7 @@ bool WriteArchive(const std::string& archivePath, const std::vector<SourceEntry>
 // One entry as it went into the archive.
 struct WrittenEntry {
     std::string storedPath;  // UTF-8, '/'-separated; folders end with '/'
-    char method[6] = {};     // "-lh5-", ... ("-lh0-" when compression did not pay)
+    Method method = Method::Stored;  // as written (Stored when compression did not pay)
     std::uint64_t originalSize = 0;
     std::uint64_t packedSize = 0;
 };

@@ -6,9 +6,6 @@ namespace kavrel::lha::encoder {
 
 namespace {
 
-constexpr int kTBits = 5;
-constexpr int kCBits = 9;
-
 struct BitCounter {
     std::uint64_t bits = 0;
     void Put(std::uint32_t, int n) { bits += static_cast<std::uint64_t>(n); }
@@ -112,7 +109,7 @@ void WriteTables(const BlockPlan& plan, int np, int pbits, Out& out) {
 
 }  // namespace
 
-BlockCoder::BlockCoder(int np) : np_(np), pbits_(np <= 14 ? 4 : 5) {}
+BlockCoder::BlockCoder(int np) : np_(np), pbits_(PositionCodeBits(np)) {}
 
 void BlockCoder::Plan(const Histogram& h, BlockPlan& plan) const {
     PlanTree(h.c, kNC, plan.c);

@@ -15,6 +15,7 @@ class BlockSplitter {
 public:
     static constexpr std::size_t kSegment = 4095;
     static constexpr std::size_t kGroup = 16 * kSegment;
+    static_assert(kGroup <= kMaxBlockSymbols);
 
     explicit BlockSplitter(const BlockCoder& coder) : coder_(coder) {}
 

@@ -13,15 +13,6 @@
 
 namespace kavrel::lha {
 
-const char* EncodeMethodId(EncodeMethod method) {
-    switch (method) {
-    case EncodeMethod::Lh0: return "-lh0-";
-    case EncodeMethod::Lh5: return "-lh5-";
-    case EncodeMethod::Lh6: return "-lh6-";
-    default: return "-lh7-";
-    }
-}
-
 namespace {
 
 using namespace encoder;
@@ -30,14 +21,6 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;  // a multiple of every win
 constexpr std::size_t kLookahead = 2 * kMaxMatch + 64;
 constexpr std::size_t kSlack = 16;                      // MatchLength reads a little past the data
 constexpr std::size_t kOutputRun = std::size_t{1} << 16;
-
-int WindowBits(EncodeMethod method) {
-    switch (method) {
-    case EncodeMethod::Lh5: return 13;
-    case EncodeMethod::Lh6: return 15;
-    default: return 16;
-    }
-}
 
 // Reads until `size` bytes are in or the source ends.
 std::size_t ReadFully(ByteSource& in, std::uint8_t* buffer, std::size_t size) {
@@ -73,18 +56,19 @@ bool Drain(BitWriter& bits, Sink& out, EncodeStats& stats) {
 
 }  // namespace
 
-EncodeStatus Encode(EncodeMethod method, int level, ByteSource& in, Sink& out, EncodeStats& stats) {
+EncodeStatus Encode(Method method, int level, ByteSource& in, Sink& out, EncodeStats& stats) {
     return encoder::EncodeWith(method, SettingsForLevel(level), in, out, stats);
 }
 
-EncodeStatus encoder::EncodeWith(EncodeMethod method, const LevelSettings& settings, ByteSource& in, Sink& out,
+EncodeStatus encoder::EncodeWith(Method method, const LevelSettings& settings, ByteSource& in, Sink& out,
                                  EncodeStats& stats) {
     stats = EncodeStats{};
-    if (method == EncodeMethod::Lh0) return Store(in, out, stats);
+    if (!CanEncode(method)) return EncodeStatus::UnsupportedMethod;
+    if (method == Method::Stored) return Store(in, out, stats);
 
     const int windowBits = WindowBits(method);
     const std::size_t window = std::size_t{1} << windowBits;
-    const BlockCoder coder(windowBits + 1);
+    const BlockCoder coder(PositionCodes(windowBits));
     std::unique_ptr<Parser> parser =
         settings.optimal ? MakeOptimalParser(windowBits, coder, settings) : MakeLazyParser(windowBits, settings);
     BlockSplitter splitter(coder);

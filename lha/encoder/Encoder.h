@@ -5,14 +5,19 @@
 
 #include <cstdint>
 
+#include "lha/Format.h"
 #include "lha/Stream.h"
 
 namespace kavrel::lha {
 
-enum class EncodeMethod { Lh0, Lh5, Lh6, Lh7 };
-
-// "-lh0-" ... "-lh7-".
-const char* EncodeMethodId(EncodeMethod method);
+// The methods the encoder writes.
+inline constexpr Method kEncodedMethods[] = {Method::Stored, Method::Lh5, Method::Lh6, Method::Lh7};
+constexpr bool CanEncode(Method method) {
+    for (const Method m : kEncodedMethods) {
+        if (m == method) return true;
+    }
+    return false;
+}
 
 struct EncodeStats {
     std::uint64_t inputSize = 0;
@@ -20,10 +25,10 @@ struct EncodeStats {
     std::uint16_t crc = 0;  // CRC-16 of the input
 };
 
-enum class EncodeStatus { Ok, OutputFailed };
+enum class EncodeStatus { Ok, OutputFailed, UnsupportedMethod };
 
 // Encodes everything `in` gives into `out`. `level`: 0 for the default, 1..9 (9 the
 // maximum). Stops at once when the sink refuses bytes.
-EncodeStatus Encode(EncodeMethod method, int level, ByteSource& in, Sink& out, EncodeStats& stats);
+EncodeStatus Encode(Method method, int level, ByteSource& in, Sink& out, EncodeStats& stats);
 
 }  // namespace kavrel::lha

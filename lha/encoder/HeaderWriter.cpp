@@ -64,7 +64,7 @@ bool BuildLevel1(const HeaderFields& f, std::vector<std::uint8_t>& b, std::strin
     b.clear();
     b.push_back(0);  // size, patched below
     b.push_back(0);  // checksum
-    PutBytes(b, std::string(f.method, 5));
+    PutBytes(b, std::string(MethodId(f.method), 5));
     Put32(b, 0);  // packed size plus extended headers, patched below
     Put32(b, static_cast<std::uint32_t>(f.originalSize));
     Put32(b, f.dosTime);
@@ -103,7 +103,7 @@ bool BuildLevel2(const HeaderFields& f, std::vector<std::uint8_t>& b, std::strin
     }
     b.clear();
     Put16(b, 0);  // total size, patched below
-    PutBytes(b, std::string(f.method, 5));
+    PutBytes(b, std::string(MethodId(f.method), 5));
     Put32(b, static_cast<std::uint32_t>(f.packedSize));
     Put32(b, static_cast<std::uint32_t>(f.originalSize));
     Put32(b, static_cast<std::uint32_t>(f.unixTime));

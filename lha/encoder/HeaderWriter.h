@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "lha/Format.h"
+
 namespace kavrel::lha::encoder {
 
 struct HeaderFields {
-    char method[6] = "-lh0-";           // "-lh0-" .. "-lh7-", "-lhd-" for a folder
+    Method method = Method::Stored;      // Directory for a folder
     std::vector<std::string> directory;  // code page 932 components
     std::string name;                    // code page 932; empty for a folder
     std::uint64_t packedSize = 0;

@@ -44,7 +44,7 @@ public:
           head5_(std::size_t{1} << kHash5Bits, -1),
           prev_(std::size_t{1} << windowBits, -1) {
         for (int i = 0; i < kNC; ++i) symbolPrice_[i] = i < 256 ? 8 : 6 + (i - 256) / 32;
-        for (int i = 0; i < kMaxNP; ++i) positionPrice_[i] = 4 + (i > 1 ? i - 1 : 0);
+        for (int i = 0; i < kMaxEncodedNP; ++i) positionPrice_[i] = 4 + (i > 1 ? i - 1 : 0);
     }
 
     std::size_t Parse(const std::uint8_t* buffer, std::size_t pos, std::size_t end, std::size_t avail,
@@ -85,7 +85,7 @@ private:
     // literals), looking at no more than `chain` earlier positions.
     Found Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain);
     int Cost(const Found& m) const {
-        return symbolPrice_[253 + m.length] + positionPrice_[PositionCode(m.distance - 1)];
+        return symbolPrice_[kMatchOffset + m.length] + positionPrice_[PositionCode(m.distance - 1)];
     }
     // Whether `skip` literals at `at` and then `later` cost less than `current`. The two
     // cover different spans: the one that ends sooner is charged the recent bits per
@@ -110,7 +110,7 @@ private:
         } else {
             recentBits_ += static_cast<std::uint32_t>(symbolPrice_[s.code] +
                                                       positionPrice_[PositionCode(s.distanceMinus1)]);
-            recentBytes_ += s.code - 253u;
+            recentBytes_ += s.code - unsigned{kMatchOffset};
         }
         if (++sinceUpdate_ == kPriceUpdate) UpdatePrices();
     }
@@ -126,7 +126,7 @@ private:
     std::vector<std::int32_t> head5_;  // ... and of each 5-byte prefix
     std::vector<std::int32_t> prev_;
     int symbolPrice_[kNC];
-    int positionPrice_[kMaxNP];
+    int positionPrice_[kMaxEncodedNP];
     Histogram recent_;
     std::uint32_t sinceUpdate_ = 0;
     std::uint32_t recentBits_ = 0;   // what the symbols since the last update cost
@@ -146,7 +146,7 @@ void LazyParser::UpdatePrices() {
         }
     };
     fill(recent_.c, kNC, symbolPrice_, false);
-    fill(recent_.p, kMaxNP, positionPrice_, true);
+    fill(recent_.p, kMaxEncodedNP, positionPrice_, true);
     recent_ = Histogram{};
     rate_ = static_cast<int>(std::uint64_t{recentBits_} * kRateScale / std::max(recentBytes_, 1u));
     recentBits_ = 0;

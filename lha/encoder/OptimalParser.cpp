@@ -22,7 +22,7 @@ public:
         : settings_(s), coder_(coder), tree_(windowBits), np_(coder.PositionCodes()) {
         // Before any block is planned: literals 8 bits, lengths about 6, positions 4.
         for (int i = 0; i < kNC; ++i) symbolPrice_[i] = i < 256 ? 8 : 6 + (i - 256) / 32;
-        for (int i = 0; i < kMaxNP; ++i) positionPrice_[i] = 4 + (i > 1 ? i - 1 : 0);
+        for (int i = 0; i < kMaxEncodedNP; ++i) positionPrice_[i] = 4 + (i > 1 ? i - 1 : 0);
     }
 
     std::size_t Parse(const std::uint8_t* buffer, std::size_t pos, std::size_t end, std::size_t avail,
@@ -43,7 +43,7 @@ private:
     void SetPrices(const BlockPlan& plan);
     std::uint32_t MatchPrice(int length, int distanceMinus1) const {
         const int pc = PositionCode(static_cast<std::uint32_t>(distanceMinus1));
-        return symbolPrice_[253 + length] + positionPrice_[pc];
+        return symbolPrice_[kMatchOffset + length] + positionPrice_[pc];
     }
 
     LevelSettings settings_;
@@ -51,7 +51,7 @@ private:
     BinaryTree tree_;
     int np_;
     std::uint32_t symbolPrice_[kNC];
-    std::uint32_t positionPrice_[kMaxNP];
+    std::uint32_t positionPrice_[kMaxEncodedNP];
     // Matches of the chunk's positions: pairs_[first_[i] .. first_[i + 1]).
     std::vector<MatchPair> pairs_;
     std::vector<std::uint32_t> first_;
@@ -115,7 +115,7 @@ void OptimalParser::Backtrack(std::size_t from, std::size_t to, std::vector<Symb
         if (s.length == 1) {
             out.push_back(Symbol{s.distanceMinus1, 0});  // a literal keeps its byte there
         } else {
-            out.push_back(Symbol{static_cast<std::uint16_t>(253 + s.length), s.distanceMinus1});
+            out.push_back(Symbol{static_cast<std::uint16_t>(kMatchOffset + s.length), s.distanceMinus1});
         }
         i -= s.length;
     }
@@ -141,7 +141,7 @@ std::size_t OptimalParser::Search(const std::uint8_t* buffer, std::size_t p, std
         if (longest.length >= settings_.nice) {
             // A long match is taken as it is: end the path here and go on after it.
             Backtrack(origin, i, out);
-            out.push_back(Symbol{static_cast<std::uint16_t>(253 + longest.length), longest.distanceMinus1});
+            out.push_back(Symbol{static_cast<std::uint16_t>(kMatchOffset + longest.length), longest.distanceMinus1});
             const std::size_t next = i + longest.length;
             if (next >= n) return p + next;
             for (std::size_t k = i + 1; k <= next; ++k) price_[k] = kInfinity;
@@ -155,7 +155,7 @@ std::size_t OptimalParser::Search(const std::uint8_t* buffer, std::size_t p, std
             const int length = static_cast<int>(std::min<std::size_t>(m->length, n - i));
             const std::uint32_t position = positionPrice_[PositionCode(m->distanceMinus1)];
             for (int len = shorter + 1; len <= length; ++len) {
-                const std::uint32_t cost = base + symbolPrice_[253 + len] + position;
+                const std::uint32_t cost = base + symbolPrice_[kMatchOffset + len] + position;
                 if (cost < price_[i + static_cast<std::size_t>(len)]) {
                     price_[i + static_cast<std::size_t>(len)] = cost;
                     step_[i + static_cast<std::size_t>(len)] =

@@ -32,7 +32,7 @@ struct LevelSettings {
 LevelSettings SettingsForLevel(int level);
 
 // Encode() with settings of one's own (tests and tuning).
-EncodeStatus EncodeWith(EncodeMethod method, const LevelSettings& settings, ByteSource& in, Sink& out,
+EncodeStatus EncodeWith(Method method, const LevelSettings& settings, ByteSource& in, Sink& out,
                         EncodeStats& stats);
 
 class Parser {

@@ -2,9 +2,12 @@
 // converted at each call; Windows times and attributes as they are.
 #include <windows.h>
 
+#include <utility>
+
 #include "lha/encoder/BufferedOutput.h"
 #include "lha/encoder/SourceFileSystem.h"
 #include "platform/Text.h"
+#include "platform/win32/UniqueHandle.h"
 
 namespace kavrel::lha {
 
@@ -21,33 +24,19 @@ std::uint64_t Ticks(const FILETIME& t) {
 
 constexpr std::uint64_t kTicksAt1970 = 116444736000000000ull;
 
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (Valid()) CloseHandle(h_);
-    }
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE Get() const { return h_; }
-    bool Close() {
-        const HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return h == INVALID_HANDLE_VALUE || CloseHandle(h);
-    }
-
-private:
-    HANDLE h_;
-};
+// Closes the handle now and says whether that worked (the last writes may fail here).
+bool CloseNow(UniqueHandle& h) {
+    const HANDLE raw = h.release();
+    return raw == nullptr || CloseHandle(raw) != 0;
+}
 
 class Win32SourceFile : public SourceFile {
 public:
-    explicit Win32SourceFile(HANDLE h) : h_(h) {}
+    explicit Win32SourceFile(UniqueHandle h) : h_(std::move(h)) {}
     std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
         const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         DWORD got = 0;
-        if (!ReadFile(h_.Get(), buffer, want, &got, nullptr)) {
+        if (!ReadFile(h_.get(), buffer, want, &got, nullptr)) {
             failed_ = true;
             return 0;
         }
@@ -56,13 +45,13 @@ public:
     bool Failed() const override { return failed_; }
 
 private:
-    Handle h_;
+    UniqueHandle h_;
     bool failed_ = false;
 };
 
 class Win32ArchiveOutput : public BufferedArchiveOutput {
 public:
-    explicit Win32ArchiveOutput(HANDLE h) : h_(h) {}
+    explicit Win32ArchiveOutput(UniqueHandle h) : h_(std::move(h)) {}
 
 protected:
     bool WriteRawAt(std::uint64_t offset, const std::uint8_t* p, std::size_t size) override {
@@ -70,22 +59,22 @@ protected:
         while (size > 0) {
             const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
             DWORD done = 0;
-            if (!WriteFile(h_.Get(), p, chunk, &done, nullptr) || done == 0) return false;
+            if (!WriteFile(h_.get(), p, chunk, &done, nullptr) || done == 0) return false;
             p += done;
             size -= done;
         }
         return true;
     }
-    bool TruncateRaw(std::uint64_t offset) override { return Seek(offset) && SetEndOfFile(h_.Get()); }
-    bool CloseRaw() override { return h_.Close(); }
+    bool TruncateRaw(std::uint64_t offset) override { return Seek(offset) && SetEndOfFile(h_.get()); }
+    bool CloseRaw() override { return CloseNow(h_); }
 
 private:
     bool Seek(std::uint64_t offset) {
         LARGE_INTEGER to;
         to.QuadPart = static_cast<LONGLONG>(offset);
-        return SetFilePointerEx(h_.Get(), to, nullptr, FILE_BEGIN) != 0;
+        return SetFilePointerEx(h_.get(), to, nullptr, FILE_BEGIN) != 0;
     }
-    Handle h_;
+    UniqueHandle h_;
 };
 
 class Win32SourceFileSystem : public SourceFileSystem {
@@ -93,10 +82,11 @@ public:
     SourceInfo Stat(const std::string& path) override {
         SourceInfo info;
         // Reparse points (links, junctions) themselves, not what they point to.
-        Handle h(CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const UniqueHandle h = WrapHandle(CreateFileW(
+            Wide(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         BY_HANDLE_FILE_INFORMATION f;
-        if (!h.Valid() || !GetFileInformationByHandle(h.Get(), &f)) return info;
+        if (!h || !GetFileInformationByHandle(h.get(), &f)) return info;
         info.volume = f.dwVolumeSerialNumber;
         info.index = (static_cast<std::uint64_t>(f.nFileIndexHigh) << 32) | f.nFileIndexLow;
         info.hasWindowsTimes = true;
@@ -122,33 +112,31 @@ public:
     }
     bool List(const std::string& path, std::vector<std::string>& names) override {
         WIN32_FIND_DATAW d;
-        const HANDLE h = FindFirstFileW((Wide(path) + L"\\*").c_str(), &d);
-        if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+        const UniqueFind h = WrapFind(FindFirstFileW((Wide(path) + L"\\*").c_str(), &d));
+        if (!h) return GetLastError() == ERROR_FILE_NOT_FOUND;
         do {
             const std::wstring n = d.cFileName;
             if (n == L"." || n == L"..") continue;
             names.push_back(Utf16ToUtf8(std::u16string(n.begin(), n.end())));
-        } while (FindNextFileW(h, &d));
-        const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
-        FindClose(h);
-        return complete;
+        } while (FindNextFileW(h.get(), &d));
+        return GetLastError() == ERROR_NO_MORE_FILES;
     }
     std::unique_ptr<SourceFile> Open(const std::string& path) override {
-        const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return nullptr;
-        return std::make_unique<Win32SourceFile>(h);
+        UniqueHandle h = WrapHandle(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!h) return nullptr;
+        return std::make_unique<Win32SourceFile>(std::move(h));
     }
     std::unique_ptr<ArchiveOutput> CreateTemporary(const std::string& path, std::string& created) override {
         for (unsigned n = GetCurrentProcessId() % 10000, tries = 0; tries < 1000; ++n, ++tries) {
             char suffix[16];
             wsprintfA(suffix, ".%04u.tmp", n % 10000);
             const std::string candidate = path + suffix;
-            const HANDLE h = CreateFileW(Wide(candidate).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (h != INVALID_HANDLE_VALUE) {
+            UniqueHandle h = WrapHandle(CreateFileW(Wide(candidate).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (h) {
                 created = candidate;
-                return std::make_unique<Win32ArchiveOutput>(h);
+                return std::make_unique<Win32ArchiveOutput>(std::move(h));
             }
             if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return nullptr;
         }

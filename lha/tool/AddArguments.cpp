@@ -27,6 +27,14 @@ bool SetOnce(bool& seen, const std::string& word, std::string& error) {
     return true;
 }
 
+// "-lh5" names -lh5-: the method's id without its closing dash.
+Method MethodSwitch(const std::string& word) {
+    for (const Method m : kEncodedMethods) {
+        if (word + "-" == MethodId(m)) return m;
+    }
+    return Method::Unknown;
+}
+
 }  // namespace
 
 bool ParseAddArguments(const std::vector<std::string>& args, AddArguments& out, std::string& error) {
@@ -43,13 +51,9 @@ bool ParseAddArguments(const std::vector<std::string>& args, AddArguments& out, 
             break;
         }
         if (a.size() < 2 || a[0] != '-') break;
-        if (a == "-lh0" || a == "-lh5" || a == "-lh6" || a == "-lh7") {
+        if (const Method m = MethodSwitch(a); m != Method::Unknown) {
             if (!SetOnce(method, a, error)) return false;
-            const char m = a[3];
-            out.options.method = m == '0'   ? EncodeMethod::Lh0
-                                 : m == '5' ? EncodeMethod::Lh5
-                                 : m == '6' ? EncodeMethod::Lh6
-                                            : EncodeMethod::Lh7;
+            out.options.method = m;
         } else if (a.size() == 2 && a[1] >= '1' && a[1] <= '9') {
             if (!SetOnce(level, a, error)) return false;
             out.options.level = a[1] - '0';

@@ -30,7 +30,7 @@ int RunAddCommand(const std::vector<std::string>& args) {
     std::uint64_t original = 0;
     std::uint64_t packed = 0;
     for (const WrittenEntry& w : written) {
-        std::printf("%s %12" PRIu64 " %12" PRIu64 "  %s\n", w.method, w.originalSize, w.packedSize,
+        std::printf("%s %12" PRIu64 " %12" PRIu64 "  %s\n", MethodId(w.method), w.originalSize, w.packedSize,
                     w.storedPath.c_str());
         original += w.originalSize;
         packed += w.packedSize;

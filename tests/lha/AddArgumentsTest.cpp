@@ -22,7 +22,7 @@ std::string Refusal(const std::vector<std::string>& args) {
 
 TEST(AddArguments, DefaultsAreLh7AtTheDefaultLevelWithLevel2Headers) {
     const AddArguments a = Parse({"out.lzh", "file.txt", "dir"});
-    EXPECT_EQ(a.options.method, EncodeMethod::Lh7);
+    EXPECT_EQ(a.options.method, Method::Lh7);
     EXPECT_EQ(a.options.level, 0);
     EXPECT_EQ(a.options.headerLevel, 2);
     EXPECT_FALSE(a.options.reproducible);
@@ -34,14 +34,14 @@ TEST(AddArguments, DefaultsAreLh7AtTheDefaultLevelWithLevel2Headers) {
 
 TEST(AddArguments, SwitchesBeforeTheArchive) {
     const AddArguments a = Parse({"-lh5", "-9", "-h1", "--reproducible", "out.lzh", "-lh6"});
-    EXPECT_EQ(a.options.method, EncodeMethod::Lh5);
+    EXPECT_EQ(a.options.method, Method::Lh5);
     EXPECT_EQ(a.options.level, 9);
     EXPECT_EQ(a.options.headerLevel, 1);
     EXPECT_TRUE(a.options.reproducible);
     // After the archive everything is a file, even what looks like a switch.
     ASSERT_EQ(a.entries.size(), 1u);
     EXPECT_EQ(a.entries[0].sourcePath, "-lh6");
-    EXPECT_EQ(Parse({"-lh0", "a.lzh", "x"}).options.method, EncodeMethod::Lh0);
+    EXPECT_EQ(Parse({"-lh0", "a.lzh", "x"}).options.method, Method::Stored);
     EXPECT_EQ(Parse({"-lh6", "-1", "a.lzh", "x"}).options.level, 1);
     EXPECT_EQ(Parse({"--", "-odd.lzh", "x"}).archive, "-odd.lzh");
 }

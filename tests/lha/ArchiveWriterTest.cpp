@@ -19,8 +19,6 @@ using test::ReadWhole;
 using test::TempDir;
 using test::WriteWhole;
 
-const EncodeMethod kMethods[] = {EncodeMethod::Lh0, EncodeMethod::Lh5, EncodeMethod::Lh6, EncodeMethod::Lh7};
-
 bool Write(const std::string& archive, const std::vector<SourceEntry>& entries, const WriteOptions& options,
            std::string& error, std::vector<WrittenEntry>* written = nullptr) {
     auto fs = MakeNativeSourceFileSystem();
@@ -34,8 +32,8 @@ TEST(ArchiveWriter, WhatGoesInComesBackAtEveryMethodAndHeaderLevel) {
     test::SetTime(dir / "src/text.txt", 1700000000);
     ::chmod((dir / "src/one.bin").c_str(), 0444);
     for (int headerLevel : {1, 2}) {
-        for (EncodeMethod method : kMethods) {
-            SCOPED_TRACE(std::string(EncodeMethodId(method)) + " level " + std::to_string(headerLevel));
+        for (Method method : kEncodedMethods) {
+            SCOPED_TRACE(std::string(MethodId(method)) + " level " + std::to_string(headerLevel));
             WriteOptions options;
             options.method = method;
             options.headerLevel = headerLevel;
@@ -55,9 +53,9 @@ TEST(ArchiveWriter, WhatGoesInComesBackAtEveryMethodAndHeaderLevel) {
                 const auto& e = *byPath["top/" + rel];
                 EXPECT_TRUE(e.data == data) << rel;
                 // Compressed unless storing was asked for or does not pay.
-                const bool shouldCompress = method != EncodeMethod::Lh0 && rel.find("random") == std::string::npos &&
+                const bool shouldCompress = method != Method::Stored && rel.find("random") == std::string::npos &&
                                             data.size() > 100;
-                EXPECT_EQ(std::string(e.header.methodId), shouldCompress ? EncodeMethodId(method) : "-lh0-") << rel;
+                EXPECT_EQ(std::string(e.header.methodId), shouldCompress ? MethodId(method) : "-lh0-") << rel;
                 EXPECT_LE(e.header.compressedSize, data.size()) << rel;
             }
             for (const char* folder : {"top/", "top/日本語/", "top/日本語/深い/フォルダ/", "top/a/b/c/d/", "top/empty folder/"}) {

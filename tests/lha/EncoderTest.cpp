@@ -39,12 +39,7 @@ private:
     std::size_t calls_ = 0;
 };
 
-int WindowBits(EncodeMethod m) { return m == EncodeMethod::Lh5 ? 13 : m == EncodeMethod::Lh6 ? 15 : 16; }
-Method DecoderMethod(EncodeMethod m) {
-    return m == EncodeMethod::Lh5 ? Method::Lh5 : m == EncodeMethod::Lh6 ? Method::Lh6 : Method::Lh7;
-}
-
-std::string EncodeString(EncodeMethod method, int level, const std::string& data, EncodeStats* statsOut = nullptr) {
+std::string EncodeString(Method method, int level, const std::string& data, EncodeStats* statsOut = nullptr) {
     DribbleSource in(data);
     StringSink out;
     EncodeStats stats;
@@ -56,8 +51,8 @@ std::string EncodeString(EncodeMethod method, int level, const std::string& data
 }
 
 // Encodes, then reads back strictly and with the library's decoder.
-void ExpectRoundTrip(EncodeMethod method, int level, const std::string& data, const std::string& what) {
-    SCOPED_TRACE(what + ", " + EncodeMethodId(method) + " level " + std::to_string(level));
+void ExpectRoundTrip(Method method, int level, const std::string& data, const std::string& what) {
+    SCOPED_TRACE(what + ", " + MethodId(method) + " level " + std::to_string(level));
     EncodeStats stats;
     const std::string packed = EncodeString(method, level, data, &stats);
     EXPECT_EQ(stats.crc, Crc16(data.data(), data.size()));
@@ -66,7 +61,7 @@ void ExpectRoundTrip(EncodeMethod method, int level, const std::string& data, co
     EXPECT_TRUE(strict.output == data);
     MemorySource source(packed.data(), packed.size());
     StringSink back;
-    ASSERT_EQ(Decode(DecoderMethod(method), source, data.size(), back), DecodeStatus::Ok);
+    ASSERT_EQ(Decode(method, source, data.size(), back), DecodeStatus::Ok);
     EXPECT_TRUE(back.bytes == data);
 }
 
@@ -136,16 +131,16 @@ TEST(HuffmanBuilder, EqualCountsGoToTheLowerSymbolFirstAndLargeCountsKeepTheirOr
 TEST(HuffmanBuilder, CanonicalCodesDecodeThroughTheLibrarysTable) {
     std::mt19937 rng(7);
     for (int round = 0; round < 50; ++round) {
-        std::uint32_t freq[510] = {};
+        std::uint32_t freq[kNC] = {};
         for (auto& f : freq) f = rng() % 3 == 0 ? 0 : rng() % (1u << (rng() % 20));
         freq[0] = freq[1] = 1;
-        std::uint8_t lengths[510];
-        BuildCodeLengths(freq, 510, 16, lengths);
-        std::uint16_t codes[510];
-        MakeCanonicalCodes(lengths, 510, codes);
-        HuffmanTable table(510, 12);
-        ASSERT_TRUE(table.Build(lengths, 510));
-        for (int s = 0; s < 510; ++s) {
+        std::uint8_t lengths[kNC];
+        BuildCodeLengths(freq, kNC, 16, lengths);
+        std::uint16_t codes[kNC];
+        MakeCanonicalCodes(lengths, kNC, codes);
+        HuffmanTable table(kNC, 12);
+        ASSERT_TRUE(table.Build(lengths, kNC));
+        for (int s = 0; s < kNC; ++s) {
             if (!lengths[s]) continue;
             // The code left-aligned in a stream of its own, then decoded.
             std::uint8_t bytes[16] = {};
@@ -201,7 +196,7 @@ TEST(Encoder, EveryMethodAndLevelRoundTripsVariedData) {
              return block + block + block.substr(0, 9000);
          }()},
     };
-    for (EncodeMethod m : {EncodeMethod::Lh5, EncodeMethod::Lh6, EncodeMethod::Lh7}) {
+    for (Method m : {Method::Lh5, Method::Lh6, Method::Lh7}) {
         for (int level : {1, 3, 0, 8, 9}) {
             for (const auto& [what, data] : inputs) ExpectRoundTrip(m, level, data, what);
         }
@@ -228,7 +223,7 @@ TEST(BlockCoder, CodesAtTheLengthLimitAreWrittenSoEveryReaderTakesThem) {
         h.Add(s);
     }
     ASSERT_LE(symbols.size(), 65535u);
-    const encoder::BlockCoder coder(17);
+    const encoder::BlockCoder coder(kMaxEncodedNP);
     encoder::BitWriter bits;
     coder.Write(symbols.data(), symbols.size(), h, bits);
     bits.AlignToByte();
@@ -249,7 +244,7 @@ TEST(Encoder, InputLargerThanItsBufferIsSplitIntoManyBlocks) {
     // the 16-bit symbol count.
     const std::string data = Text(5u << 19, 11) + Random(100000, 12) + std::string(100000, '\0');
     for (int level : {0, 9}) {
-        const std::string packed = EncodeString(EncodeMethod::Lh7, level, data);
+        const std::string packed = EncodeString(Method::Lh7, level, data);
         const test::StrictResult strict = test::ReadStrict(packed, 16, data.size());
         ASSERT_TRUE(strict.ok) << strict.problem;
         EXPECT_GT(strict.blocks, 5);
@@ -260,9 +255,9 @@ TEST(Encoder, InputLargerThanItsBufferIsSplitIntoManyBlocks) {
 
 TEST(Encoder, HigherLevelsCompressAtLeastAsWell) {
     const std::string data = Text(400000, 21) + Random(20000, 22) + Text(100000, 23);
-    const std::size_t fast = EncodeString(EncodeMethod::Lh7, 1, data).size();
-    const std::size_t normal = EncodeString(EncodeMethod::Lh7, 0, data).size();
-    const std::size_t best = EncodeString(EncodeMethod::Lh7, 9, data).size();
+    const std::size_t fast = EncodeString(Method::Lh7, 1, data).size();
+    const std::size_t normal = EncodeString(Method::Lh7, 0, data).size();
+    const std::size_t best = EncodeString(Method::Lh7, 9, data).size();
     EXPECT_LE(normal, fast);
     EXPECT_LT(best, normal);
 }
@@ -270,13 +265,13 @@ TEST(Encoder, HigherLevelsCompressAtLeastAsWell) {
 TEST(Encoder, StoringCopiesTheBytes) {
     const std::string data = Random(100000, 31);
     EncodeStats stats;
-    const std::string packed = EncodeString(EncodeMethod::Lh0, 0, data, &stats);
+    const std::string packed = EncodeString(Method::Stored, 0, data, &stats);
     EXPECT_TRUE(packed == data);
     EXPECT_EQ(stats.crc, Crc16(data.data(), data.size()));
 }
 
 TEST(Encoder, EmptyInputWritesNothing) {
-    for (EncodeMethod m : {EncodeMethod::Lh0, EncodeMethod::Lh5, EncodeMethod::Lh7}) {
+    for (Method m : {Method::Stored, Method::Lh5, Method::Lh7}) {
         EncodeStats stats;
         EXPECT_TRUE(EncodeString(m, 0, "", &stats).empty());
         EXPECT_EQ(stats.crc, 0);
@@ -290,7 +285,7 @@ TEST(Encoder, StopsWhenTheSinkRefuses) {
         StringSink out;
         out.failAfter = 1000;
         EncodeStats stats;
-        EXPECT_EQ(Encode(EncodeMethod::Lh7, level, in, out, stats), EncodeStatus::OutputFailed);
+        EXPECT_EQ(Encode(Method::Lh7, level, in, out, stats), EncodeStatus::OutputFailed);
         EXPECT_LE(out.bytes.size(), 1000u);
     }
 }
@@ -321,7 +316,7 @@ TEST(Encoder, RoundTripOverRandomInputs) {
             }
             }
         }
-        const EncodeMethod m = static_cast<EncodeMethod>(1 + rng() % 3);
+        const Method m = kEncodedMethods[1 + rng() % 3];
         const int level = static_cast<int>(rng() % 10);
         ExpectRoundTrip(m, level, data, "round " + std::to_string(round));
         if (HasFatalFailure()) return;

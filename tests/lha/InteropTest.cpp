@@ -66,18 +66,18 @@ TEST(Interop, EveryMethodAndLevelIsReadByLhasaBsdtarAndOurDecoder) {
     ::mkdir((dir / "src").c_str(), 0755);
     const Files files = test::MakeVariedTree(dir / "src");
     struct Variant {
-        EncodeMethod method;
+        Method method;
         int level;
         int headerLevel;
     };
-    std::vector<Variant> variants = {{EncodeMethod::Lh0, 0, 2}, {EncodeMethod::Lh0, 0, 1}};
-    for (EncodeMethod m : {EncodeMethod::Lh5, EncodeMethod::Lh6, EncodeMethod::Lh7}) {
+    std::vector<Variant> variants = {{Method::Stored, 0, 2}, {Method::Stored, 0, 1}};
+    for (Method m : {Method::Lh5, Method::Lh6, Method::Lh7}) {
         for (int level = 0; level <= 9; ++level) variants.push_back({m, level, 2});
         variants.push_back({m, 0, 1});
         variants.push_back({m, 9, 1});
     }
     for (const Variant& v : variants) {
-        SCOPED_TRACE(std::string(EncodeMethodId(v.method)) + " level " + std::to_string(v.level) + " header level " +
+        SCOPED_TRACE(std::string(MethodId(v.method)) + " level " + std::to_string(v.level) + " header level " +
                      std::to_string(v.headerLevel));
         WriteOptions options;
         options.method = v.method;
@@ -111,10 +111,10 @@ TEST(Interop, CodesAtTheLengthLimitAreReadByEveryone) {
         h.Add(s);
     }
     encoder::BitWriter bits;
-    encoder::BlockCoder(17).Write(symbols.data(), symbols.size(), h, bits);
+    encoder::BlockCoder(kMaxEncodedNP).Write(symbols.data(), symbols.size(), h, bits);
     bits.AlignToByte();
     encoder::HeaderFields fields;
-    std::memcpy(fields.method, "-lh7-", 5);
+    fields.method = Method::Lh7;
     fields.name = "skewed.txt";
     fields.originalSize = data.size();
     fields.packedSize = bits.Bytes().size();
@@ -152,9 +152,9 @@ TEST(Interop, AHundredMegabyteFileAtOneLevelPerMethod) {
         WriteWhole(dir / "big.bin", big);
     }
     const std::string expected = ReadWhole(dir / "big.bin");
-    const std::pair<EncodeMethod, int> runs[] = {{EncodeMethod::Lh5, 9}, {EncodeMethod::Lh6, 1}, {EncodeMethod::Lh7, 0}};
+    const std::pair<Method, int> runs[] = {{Method::Lh5, 9}, {Method::Lh6, 1}, {Method::Lh7, 0}};
     for (const auto& [method, level] : runs) {
-        SCOPED_TRACE(EncodeMethodId(method));
+        SCOPED_TRACE(MethodId(method));
         WriteOptions options;
         options.method = method;
         options.level = level;
@@ -164,7 +164,7 @@ TEST(Interop, AHundredMegabyteFileAtOneLevelPerMethod) {
         ASSERT_TRUE(WriteArchive(*fs, dir / "big.lzh", {{dir / "big.bin", "big.bin"}}, options, error, &written))
             << error;
         ASSERT_EQ(written.size(), 1u);
-        EXPECT_STREQ(written[0].method, EncodeMethodId(method));
+        EXPECT_EQ(written[0].method, method);
         EXPECT_LT(written[0].packedSize, expected.size() * 3 / 4);
         ExpectEveryReaderExtracts(dir, dir / "big.lzh", {{"big.bin", expected}}, "");
     }

@@ -22,7 +22,7 @@ std::string Replay(const std::vector<Symbol>& symbols) {
             continue;
         }
         const std::size_t from = out.size() - s.distanceMinus1 - 1u;
-        for (int i = 0; i < s.code - 253; ++i) out += out[from + static_cast<std::size_t>(i)];
+        for (int i = 0; i < s.code - kMatchOffset; ++i) out += out[from + static_cast<std::size_t>(i)];
     }
     return out;
 }
@@ -44,7 +44,7 @@ Symbol SymbolAt(const std::vector<Symbol>& symbols, std::size_t at) {
     std::size_t pos = 0;
     for (const Symbol& s : symbols) {
         if (pos == at) return s;
-        pos += s.code < 256 ? 1u : s.code - 253u;
+        pos += s.code < 256 ? 1u : s.code - unsigned{kMatchOffset};
         if (pos > at) break;
     }
     ADD_FAILURE() << "no symbol starts at " << at;
@@ -62,7 +62,7 @@ TEST(LazyParser, WaitsOneByteForAMuchLongerMatch) {
         const std::vector<Symbol> symbols = ParseAll(data, level);
         EXPECT_EQ(SymbolAt(symbols, head.size()).code, 'A');
         const Symbol later = SymbolAt(symbols, head.size() + 1);
-        EXPECT_EQ(later.code, 253 + kLong.size());
+        EXPECT_EQ(later.code, kMatchOffset + kLong.size());
         EXPECT_EQ(later.distanceMinus1 + 1u, head.size() + 1 - 300u);
     }
 }
@@ -74,7 +74,7 @@ TEST(LazyParser, WaitsTwoBytesWhenTheNextPositionIsNoBetter) {
     const std::vector<Symbol> symbols = ParseAll(data, 0);
     EXPECT_EQ(SymbolAt(symbols, head.size()).code, 'A');
     EXPECT_EQ(SymbolAt(symbols, head.size() + 1).code, 'B');
-    EXPECT_EQ(SymbolAt(symbols, head.size() + 2).code, 253 + kLong.size() - 1);
+    EXPECT_EQ(SymbolAt(symbols, head.size() + 2).code, kMatchOffset + kLong.size() - 1);
 }
 
 TEST(LazyParser, TakesTheMatchInHandWhenWaitingGainsNothing) {
@@ -85,7 +85,7 @@ TEST(LazyParser, TakesTheMatchInHandWhenWaitingGainsNothing) {
         SCOPED_TRACE(level);
         const std::vector<Symbol> symbols = ParseAll(data, level);
         const Symbol s = SymbolAt(symbols, head.size());
-        EXPECT_EQ(s.code, 253 + kLong.size() + 1);
+        EXPECT_EQ(s.code, kMatchOffset + kLong.size() + 1);
         EXPECT_EQ(s.distanceMinus1 + 1u, head.size());
     }
 }
@@ -103,7 +103,7 @@ TEST(LazyParser, RepeatsAfterIncompressibleDataAreFoundSoon) {
         for (const Symbol& s : symbols) {
             const bool inRepeat = (pos >= 60000 && pos < 65000) || pos >= 125000;
             if (s.code < 256 && inRepeat) ++literalsInRepeats;
-            pos += s.code < 256 ? 1u : s.code - 253u;
+            pos += s.code < 256 ? 1u : s.code - unsigned{kMatchOffset};
         }
         EXPECT_LE(literalsInRepeats, 20u);
     }
@@ -144,7 +144,7 @@ TEST(BlockSplitter, SplitsWhereTheStatisticsChangeAndKeepsBlocksUnderTheCount) {
         const std::string expected = Bytes(symbols);
         Histogram whole;
         for (const Symbol& s : symbols) whole.Add(s);
-        const BlockCoder coder(17);
+        const BlockCoder coder(kMaxEncodedNP);
         BlockSplitter splitter(coder);
         BitWriter bits;
         splitter.Flush(symbols, true, bits);
@@ -165,7 +165,7 @@ TEST(BlockSplitter, SplitsWhereTheStatisticsChangeAndKeepsBlocksUnderTheCount) {
 
 TEST(BlockSplitter, WritesOnlyWholeGroupsUntilTheEnd) {
     std::vector<Symbol> symbols = ChangingLiterals(BlockSplitter::kGroup + 1000);
-    const BlockCoder coder(17);
+    const BlockCoder coder(kMaxEncodedNP);
     BlockSplitter splitter(coder);
     BitWriter bits;
     splitter.Flush(symbols, false, bits);

@@ -94,13 +94,13 @@ struct Variant {
 void PutBlock(BitWriter& w, std::mt19937& rng, const Variant& m, const std::vector<Op>& ops) {
     w.Put(static_cast<std::uint32_t>(ops.size()), 16);
     // Literal/length code: every symbol the block uses, some unused ones in runs.
-    std::vector<int> used(510, 0);
-    for (const Op& op : ops) used[op.literal >= 0 ? static_cast<std::size_t>(op.literal) : static_cast<std::size_t>(op.length + 253)] = 1;
-    for (int s = 0; s < 510; ++s) used[static_cast<std::size_t>(s)] |= rng() % 3 == 0;
+    std::vector<int> used(kNC, 0);
+    for (const Op& op : ops) used[op.literal >= 0 ? static_cast<std::size_t>(op.literal) : static_cast<std::size_t>(op.length + kMatchOffset)] = 1;
+    for (int s = 0; s < kNC; ++s) used[static_cast<std::size_t>(s)] |= rng() % 3 == 0;
     std::vector<int> usedSymbols;
-    for (int s = 0; s < 510; ++s) if (used[static_cast<std::size_t>(s)]) usedSymbols.push_back(s);
+    for (int s = 0; s < kNC; ++s) if (used[static_cast<std::size_t>(s)]) usedSymbols.push_back(s);
     if (usedSymbols.size() < 2) usedSymbols.push_back(usedSymbols[0] == 0 ? 1 : 0);
-    std::vector<int> cLen(510, 0);
+    std::vector<int> cLen(kNC, 0);
     const std::vector<int> dealt = RandomLengths(rng, static_cast<int>(usedSymbols.size()), static_cast<int>(usedSymbols.size()), 16);
     for (std::size_t i = 0; i < usedSymbols.size(); ++i) cLen[static_cast<std::size_t>(usedSymbols[i])] = dealt[i];
     const Code c(cLen);
@@ -112,10 +112,10 @@ void PutBlock(BitWriter& w, std::mt19937& rng, const Variant& m, const std::vect
         PutSmallLength(w, t.length[static_cast<std::size_t>(i)]);
         if (i == 2) w.Put(0, 2);  // no zero run after the third length
     }
-    w.Put(510, 9);
-    for (std::size_t s = 0; s < 510;) {
+    w.Put(kNC, 9);
+    for (std::size_t s = 0; s < kNC;) {
         std::size_t run = 0;
-        while (s + run < 510 && cLen[s + run] == 0) ++run;
+        while (s + run < kNC && cLen[s + run] == 0) ++run;
         if (run >= 20) {
             run = std::min<std::size_t>(run, 531);
             t.Put(w, 2);
@@ -142,7 +142,7 @@ void PutBlock(BitWriter& w, std::mt19937& rng, const Variant& m, const std::vect
             c.Put(w, static_cast<std::size_t>(op.literal));
             continue;
         }
-        c.Put(w, static_cast<std::size_t>(op.length + 253));
+        c.Put(w, static_cast<std::size_t>(op.length + kMatchOffset));
         const std::size_t d = op.distance - 1;
         int bits = 0;
         while ((d >> bits) != 0) ++bits;

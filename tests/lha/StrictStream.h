@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "lha/Format.h"
+
 namespace kavrel::lha::test {
 
 struct StrictResult {
@@ -141,13 +143,13 @@ inline StrictResult ReadStrict(const std::string& data, int windowBits, std::uin
         readPt(t, 19, 5, true, why);
         if (!why.empty() || !(why = check(t, "pre-tree")).empty()) return fail(why);
         t.Prepare();
-        c.lengths.assign(510, 0);
+        c.lengths.assign(kNC, 0);
         const int n = static_cast<int>(get(9));
         if (n == 0) {
             c.single = static_cast<int>(get(9));
-            if (c.single >= 510) return fail("one-symbol literal table out of range");
+            if (c.single >= kNC) return fail("one-symbol literal table out of range");
         } else {
-            if (n > 510) return fail("literal table count too large");
+            if (n > kNC) return fail("literal table count too large");
             for (int i = 0; i < n;) {
                 const int s = decode(t);
                 if (s < 0) return fail("bad pre-tree code");
@@ -173,7 +175,7 @@ inline StrictResult ReadStrict(const std::string& data, int windowBits, std::uin
                 out += static_cast<char>(s);
                 continue;
             }
-            const std::size_t length = static_cast<std::size_t>(s - 253);
+            const std::size_t length = static_cast<std::size_t>(s - kMatchOffset);
             const int pc = decode(p);
             if (pc < 0) return fail("bad position code");
             std::size_t distance = static_cast<std::size_t>(pc);

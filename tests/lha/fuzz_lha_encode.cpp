@@ -18,9 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1) return 0;
     const std::uint8_t pick = data[0];
     const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
-    static const EncodeMethod kMethods[] = {EncodeMethod::Lh5, EncodeMethod::Lh6, EncodeMethod::Lh7};
-    static const Method kDecoders[] = {Method::Lh5, Method::Lh6, Method::Lh7};
-    static const int kWindowBits[] = {13, 15, 16};
+    static const Method kMethods[] = {Method::Lh5, Method::Lh6, Method::Lh7};
     const int m = pick % 3;
     const int level = (pick / 3) % 10;
 
@@ -33,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     MemorySource back(packed.text.data(), packed.text.size());
     StringSink decoded;
-    if (Decode(kDecoders[m], back, input.size(), decoded) != DecodeStatus::Ok) __builtin_trap();
+    if (Decode(kMethods[m], back, input.size(), decoded) != DecodeStatus::Ok) __builtin_trap();
     if (decoded.text != input) __builtin_trap();
-    const auto strict = kavrel::lha::test::ReadStrict(packed.text, kWindowBits[m], input.size());
+    const auto strict = kavrel::lha::test::ReadStrict(packed.text, WindowBits(kMethods[m]), input.size());
     if (!strict.ok || strict.output != input) __builtin_trap();
     return 0;
 }
