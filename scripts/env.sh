@@ -36,6 +36,27 @@ kavrel_ia32_runs() {
   [ "$rc" = 42 ]
 }
 
+# The machine a Windows program is built for, from its PE header: 8664 (x86_64), 014c (i386).
+kavrel_pe_machine() {
+  local pe
+  pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') && [ -n "$pe" ] || return 1
+  od -An -tx2 -j"$((pe + 4))" -N2 "$1" 2>/dev/null | tr -d ' '
+}
+
+# The Wine loader for `wine PROGRAM ...`. With wine32 installed, /usr/bin/wine is the
+# 32-bit loader, which hands a 64-bit program to start.exe; that cannot name a Linux path
+# outside the prefix's drives (there is no Z:) and fails it with "file not found". A
+# 64-bit program named by its Linux path therefore goes to the 64-bit loader itself.
+kavrel_wine_loader() {
+  if [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] && [ -f "${1:-}" ] &&
+     [ "$(kavrel_pe_machine "$1")" = 8664 ]; then
+    echo /usr/lib/wine/wine64
+  else
+    type -P wine
+  fi
+}
+wine() { "$(kavrel_wine_loader "${1:-}")" "$@"; }
+
 # Start an Xvfb of our own unless one is already given to us.
 kavrel_start_xvfb() {
   if [ -n "${KAVREL_XVFB_PID:-}" ]; then return 0; fi
