@@ -102,7 +102,7 @@ TEST_F(Win32RunTest, DemoUpdateInstallsEveryItem) {
 
     EXPECT_EQ(desc.m_strSettingsFile, "pemsoa1.ini");
     EXPECT_EQ(desc.m_nSystemNumber, 12);
-    EXPECT_EQ(desc.m_strItemName[4], "START12");
+    EXPECT_EQ(desc.m_strItemName[4], "START") << "the run extracts START12; the description keeps info.txt's name";
     wchar_t value[64] = {};
     DWORD size = sizeof(value);
     ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, L"veskofile", nullptr, RRF_RT_REG_SZ, nullptr, value, &size),
