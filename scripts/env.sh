@@ -13,6 +13,50 @@ unset LC_ALL
 # F: typed as a floppy (removable medium).
 export KAVREL_DRIVES="$KAVREL_BUILD/drives"
 
+# Whether this kernel runs 32-bit x86 programs (IA-32 emulation): a static i386 ELF of
+# 96 bytes, written here, whose only work is exit(42). Where the kernel lacks IA-32
+# emulation, it fails to start (exec format error) and the 32-bit build cannot run.
+kavrel_ia32_runs() {
+  local dir rc
+  # in the build folder, where programs run anyway (a temporary folder may be noexec)
+  mkdir -p "$KAVREL_BUILD" && dir=$(mktemp -d "$KAVREL_BUILD/ia32-check.XXXXXX") || return 1
+  # ELF header: 32-bit, little-endian, ET_EXEC, EM_386, entry 0x08048054, one program header
+  printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000' >"$dir/exit42"
+  printf '\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000' >>"$dir/exit42"
+  printf '\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000' >>"$dir/exit42"
+  # PT_LOAD of the whole file at 0x08048000, 96 bytes, read and execute
+  printf '\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010' >>"$dir/exit42"
+  printf '\140\000\000\000\140\000\000\000\005\000\000\000\000\020\000\000' >>"$dir/exit42"
+  # mov eax, 1 (exit); mov ebx, 42; int 0x80
+  printf '\270\001\000\000\000\273\052\000\000\000\315\200' >>"$dir/exit42"
+  chmod +x "$dir/exit42"
+  "$dir/exit42" 2>/dev/null
+  rc=$?
+  rm -rf "$dir"
+  [ "$rc" = 42 ]
+}
+
+# The machine a Windows program is built for, from its PE header: 8664 (x86_64), 014c (i386).
+kavrel_pe_machine() {
+  local pe
+  pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') && [ -n "$pe" ] || return 1
+  od -An -tx2 -j"$((pe + 4))" -N2 "$1" 2>/dev/null | tr -d ' '
+}
+
+# The Wine loader for `wine PROGRAM ...`. With wine32 installed, /usr/bin/wine is the
+# 32-bit loader, which hands a 64-bit program to start.exe; that cannot name a Linux path
+# outside the prefix's drives (there is no Z:) and fails it with "file not found". A
+# 64-bit program named by its Linux path therefore goes to the 64-bit loader itself.
+kavrel_wine_loader() {
+  if [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] && [ -f "${1:-}" ] &&
+     [ "$(kavrel_pe_machine "$1")" = 8664 ]; then
+    echo /usr/lib/wine/wine64
+  else
+    type -P wine
+  fi
+}
+wine() { "$(kavrel_wine_loader "${1:-}")" "$@"; }
+
 # Start an Xvfb of our own unless one is already given to us.
 kavrel_start_xvfb() {
   if [ -n "${KAVREL_XVFB_PID:-}" ]; then return 0; fi

@@ -47,10 +47,11 @@ class DemoMedium : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(temp_.Ok());
-        // Stand-ins for the programs, which have a budget and a size check of their own.
-        ASSERT_TRUE(pack::MakeFolders(temp_.Path() + "/dist/win64"));
+        // Stand-ins for the programs, which have a budget and a size check of their own,
+        // where the demo's manifest takes them from: dist/win32, what vendors ship.
+        ASSERT_TRUE(pack::MakeFolders(temp_.Path() + "/dist/win32"));
         for (const char* program : {"Kavrel.exe", "UNLHA32.dll"}) {
-            ASSERT_TRUE(pack::WriteWholeFile(temp_.Path() + "/dist/win64/" + program, "MZ"));
+            ASSERT_TRUE(pack::WriteWholeFile(temp_.Path() + "/dist/win32/" + program, "MZ"));
         }
         pack::BuildOptions options;
         options.manifest = std::string(KAVREL_SOURCE_DIR) + "/demo/update.toml";

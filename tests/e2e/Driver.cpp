@@ -117,7 +117,7 @@ HWND AnyVisibleWindow(DWORD pid, bool (*accept)(HWND)) {
         HWND found;
     } data{pid, accept, nullptr};
     ::EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
+        [](HWND hwnd, LPARAM lParam) CALLBACK -> BOOL {
             auto* d = reinterpret_cast<Data*>(lParam);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(hwnd, &owner);
@@ -167,7 +167,7 @@ HWND KavrelProcess::WaitPage(const std::string& okText, int timeoutMs) const {
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
         data.found = nullptr;
         ::EnumWindows(
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
+            [](HWND hwnd, LPARAM lParam) CALLBACK -> BOOL {
                 auto* d = reinterpret_cast<Data*>(lParam);
                 DWORD pid = 0;
                 ::GetWindowThreadProcessId(hwnd, &pid);

@@ -19,6 +19,8 @@ const std::wstring kSources = L"D:\\E2E\\PACKSRC";
 const std::wstring kDist = L"D:\\E2E\\PACKDIST";
 const std::wstring kSet = L"D:\\E2E\\FLOPPIES";
 const std::wstring kFloppy = L"F:";
+// The programs under test go onto the packed media: this build's dist (win64, win32).
+const std::wstring kDistName = Widen(KAVREL_DIST_NAME);
 
 // Runs kavrel-pack.exe with `arguments`; its exit code, or -1 when it did not end.
 long RunPack(const std::wstring& arguments) {
@@ -46,15 +48,30 @@ std::wstring WithBackslashes(const std::string& path) {
     return wide;
 }
 
+// Copies a manifest with its `dist` line naming the programs under test, which
+// --dist-root kDist then provides.
+bool CopyManifest(const std::wstring& from, const std::wstring& to) {
+    std::string text = ReadBytes(from);
+    if (text == "<missing>") return false;
+    // the top-level key: before the first table
+    const std::size_t line = text.rfind("\ndist = ", text.find("\n[")) + 1;
+    if (line == 0) return false;
+    text.replace(line, text.find('\n', line) - line, "dist = \"" KAVREL_DIST_NAME "\"");
+    return WriteBytes(to, text);
+}
+
+// The build's Kavrel.exe and UNLHA32.dll where kavrel-pack --dist-root kDist looks.
+bool LayOutDist() { return FreshFolder(kDist + L"\\" + kDistName) && InstallKavrel(kDist + L"\\" + kDistName); }
+
 bool LayOutSources() {
     if (!FreshFolder(kSources)) return false;
     const std::wstring manifest = Widen(test::HostPath(KAVREL_SOURCE_DIR "/tests/pack/three-floppies/update.toml"));
-    if (!::CopyFileW(manifest.c_str(), (kSources + L"\\update.toml").c_str(), FALSE)) return false;
+    if (!CopyManifest(manifest, kSources + L"\\update.toml")) return false;
     for (const auto& f : pack::test::ThreeFloppySources()) {
         const std::wstring path = kSources + L"\\" + WithBackslashes(f.path);
         if (!MakeFolders(path.substr(0, path.rfind(L'\\'))) || !WriteBytes(path, f.bytes)) return false;
     }
-    return FreshFolder(kDist + L"\\win64") && InstallKavrel(kDist + L"\\win64");
+    return LayOutDist();
 }
 
 // A disk swap: what the drive held goes (but the running program), the disk goes in.
@@ -69,8 +86,8 @@ class PackedFloppiesTest : public DemoRunTest {};
 TEST_F(PackedFloppiesTest, ABuiltThreeFloppySetInstallsTheSourcesByteForByte) {
     ASSERT_TRUE(LayOutSources());
     // Disk 1 of a 720 KB set carries the two programs beside the first items.
-    const std::uint64_t programs = ReadBytes(kDist + L"\\win64\\Kavrel.exe").size() +
-                                   ReadBytes(kDist + L"\\win64\\UNLHA32.dll").size();
+    const std::uint64_t programs = ReadBytes(kDist + L"\\" + kDistName + L"\\Kavrel.exe").size() +
+                                   ReadBytes(kDist + L"\\" + kDistName + L"\\UNLHA32.dll").size();
     if (programs > 600 * 1024) {
         GTEST_SKIP() << "Kavrel.exe and UNLHA32.dll take " << programs
                      << " bytes: a 720 KB floppy cannot carry them (the shipped pair is to stay under 256 KB)";
@@ -114,10 +131,10 @@ TEST_F(PackedFloppiesTest, TheDemoManifestBuildsAMediumThatInstalls) {
     const std::wstring built = L"D:\\E2E\\DEMOMEDIUM";
     ASSERT_TRUE(FreshFolder(demo));
     const std::wstring source = Widen(test::HostPath(KAVREL_SOURCE_DIR "/demo"));
-    ASSERT_TRUE(::CopyFileW((source + L"\\update.toml").c_str(), (demo + L"\\update.toml").c_str(), FALSE));
+    ASSERT_TRUE(CopyManifest(source + L"\\update.toml", demo + L"\\update.toml"));
     ASSERT_TRUE(CopyTree(source + L"\\sources", demo + L"\\sources"));
     ASSERT_TRUE(CopyTree(source + L"\\artwork", demo + L"\\artwork"));
-    ASSERT_TRUE(FreshFolder(kDist + L"\\win64") && InstallKavrel(kDist + L"\\win64"));
+    ASSERT_TRUE(LayOutDist());
     ASSERT_EQ(RunPack(L"build " + demo + L"\\update.toml -o " + built + L" --dist-root " + kDist + L" --force"), 0);
     ASSERT_EQ(RunPack(L"check " + built), 0);
     ASSERT_EQ(RunPack(L"show " + built), 0);

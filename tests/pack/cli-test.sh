@@ -18,10 +18,11 @@ expect() {  # expected-code description command...
   fi
 }
 
-# Stand-ins for the programs: the tool only copies them.
-mkdir -p "$work/dist/win64"
-head -c 100000 /dev/zero > "$work/dist/win64/Kavrel.exe"
-head -c 50000 /dev/zero > "$work/dist/win64/UNLHA32.dll"
+# Stand-ins for the programs where the demo manifest takes them from (dist/win32): the
+# tool only copies them.
+mkdir -p "$work/dist/win32"
+head -c 100000 /dev/zero > "$work/dist/win32/Kavrel.exe"
+head -c 50000 /dev/zero > "$work/dist/win32/UNLHA32.dll"
 
 expect 3 "no command is a usage error" "$pack"
 expect 3 "an unknown media is a usage error" "$pack" check "$work" --media floppy-2.88

@@ -25,7 +25,7 @@ inline HWND FindOwnBox(const std::wstring& caption) {
         HWND found;
     } search{&caption, nullptr};
     ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
             DWORD process = 0;
             ::GetWindowThreadProcessId(window, &process);

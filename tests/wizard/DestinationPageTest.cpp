@@ -27,7 +27,7 @@ HWND WaitForPage(DWORD threadId) {
         HWND found = nullptr;
         ::EnumThreadWindows(
             threadId,
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
+            [](HWND hwnd, LPARAM lParam) CALLBACK -> BOOL {
                 wchar_t cls[64] = {};
                 ::GetClassNameW(hwnd, cls, 64);
                 if (std::wstring(cls) != L"#32770" || !::IsWindowVisible(hwnd)) return TRUE;
