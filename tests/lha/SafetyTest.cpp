@@ -1,5 +1,6 @@
 // Nothing lost, nothing outside the destination: hostile archives of the corpus and
 // archives built here with unsafe names, truncated or corrupt data and bombs.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -10,6 +11,8 @@
 namespace kavrel::lha {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 using test::CorpusDir;
 using test::ReadWhole;
 using test::TempDir;
@@ -138,6 +141,16 @@ TEST(Safety, UnsafeNamesFailTheWholeArchiveBeforeAnythingIsWritten) {
         EXPECT_TRUE(Tree(tmp / "dest").empty()) << c.stored;
         ExpectOnlyInside(tmp, "dest");
     }
+}
+
+TEST(Safety, TestingRefusesTheNamesThatExtractionWould) {
+    TempDir tmp;
+    WriteWhole(tmp / "arc.lzh", test::StoredEntry("one.txt", "1") + test::StoredEntry("two.txt", "2") +
+                                    test::StoredEntry("CON.INI", "3") + std::string(1, '\0'));
+    const Outcome tested = RunArchive(Command::Test, tmp / "arc.lzh", "");
+    EXPECT_FALSE(tested.ok);
+    EXPECT_THAT(tested.message, AllOf(HasSubstr("CON.INI"), HasSubstr("デバイス名")));
+    EXPECT_EQ(tested.message, RunArchive(Command::Extract, tmp / "arc.lzh", tmp / "dest").message);
 }
 
 TEST(Safety, ECommandTakesTheBaseNameOfDrivesAndUncPaths) {
