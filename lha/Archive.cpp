@@ -134,7 +134,7 @@ bool EndOfFile(const ArchiveListing& listing, std::string& error) {
     // more useful of the two faults.
     for (const EntryHeader& h : listing.entries) {
         if (h.method == Method::Unknown && !h.isSymlink) {
-            error = msg::UnsupportedMethod(msg::Printable(h.Path()), h.methodId);
+            error = msg::UnsupportedMethod(msg::EntryName(h), h.methodId);
             return false;
         }
     }
@@ -186,7 +186,7 @@ bool ReadArchive(RandomAccess& file, const std::string& displayName, ArchiveList
         case HeaderStatus::Ok: break;
         }
         if (header.dataOffset > size || header.compressedSize > size - header.dataOffset) {
-            error = msg::DataTruncated(msg::Printable(header.Path()));
+            error = msg::DataTruncated(msg::EntryName(header));
             return false;
         }
         offset = header.dataOffset + header.compressedSize;

@@ -97,19 +97,18 @@ std::int64_t EntryTime(const EntryHeader& h) {
     return static_cast<std::int64_t>(std::mktime(&tm));
 }
 
-// Checks names; fills `plan`. False with the message.
+// Checks names; fills `plan`. False with the message. `t` refuses what `e` would, so an
+// archive that tests well extracts.
 bool PlanEntry(Command command, const EntryHeader& h, Planned& plan, std::string& error) {
-    const std::string display = msg::Printable(h.Path());
+    const std::string display = msg::EntryName(h);
     plan.header = &h;
-    plan.name = Cp932ToUtf8(h.fileName);
-    if (command == Command::Test) return true;
+    plan.name = h.fileNameUtf8;
     if (command == Command::ExtractWithPaths) {
         if (h.absolute) {
             error = msg::OutsideDestination(display);
             return false;
         }
-        for (const std::string& d : h.directory) {
-            const std::string u = Cp932ToUtf8(d);
+        for (const std::string& u : h.directoryUtf8) {
             if (u == ".") continue;
             if (u == "..") {
                 error = msg::OutsideDestination(display);
@@ -146,7 +145,7 @@ bool PlanEntry(Command command, const EntryHeader& h, Planned& plan, std::string
 // CRC. `target` names the file in a write failure.
 bool DecodeEntry(RandomAccess& file, const EntryHeader& h, OutputFile* out, const std::string& target,
                  Progress& progress, std::string& error) {
-    const std::string display = msg::Printable(h.Path());
+    const std::string display = msg::EntryName(h);
     RegionSource source(file, h.dataOffset, h.compressedSize, progress);
     CheckingSink sink(out);
     const DecodeStatus status = Decode(h.method, source, h.originalSize, sink);
@@ -284,7 +283,7 @@ Outcome Run(FileSystem& fs, const Request& request, ExtractionObserver* observer
             continue;
         }
         if (h.method == Method::Unknown) {
-            outcome.message = msg::UnsupportedMethod(msg::Printable(h.Path()), h.methodId);
+            outcome.message = msg::UnsupportedMethod(msg::EntryName(h), h.methodId);
             return outcome;
         }
         Planned p;

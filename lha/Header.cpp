@@ -13,11 +13,16 @@ bool MemoryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
     return true;
 }
 
-std::string EntryHeader::Path() const {
+namespace {
+std::string Joined(const std::vector<std::string>& folders, const std::string& name) {
     std::string path;
-    for (const std::string& d : directory) path += d + "/";
-    return path + fileName;
+    for (const std::string& d : folders) path += d + "/";
+    return path + name;
 }
+}  // namespace
+
+std::string EntryHeader::Path() const { return Joined(directory, fileName); }
+std::string EntryHeader::PathUtf8() const { return Joined(directoryUtf8, fileNameUtf8); }
 
 namespace detail {
 
@@ -64,6 +69,38 @@ bool EndsWithSeparator(const std::string& s) {
     return last;
 }
 
+bool IsUtf16Separator(char16_t c) { return c == 0xFFFF || c == u'/' || c == u'\\'; }
+
+// The UTF-8 path: split from the UTF-16 fields as the code page 932 path is from its
+// own, the part a header lacks in UTF-16 (folders or name) taken from the other.
+void SetUtf8Path(EntryHeader& header, const NameFields& names) {
+    header.directoryUtf8.clear();
+    if ((!names.hasUtf16Name && !names.hasUtf16Directory) || header.isSymlink) {
+        header.fileNameUtf8 = Cp932ToUtf8(header.fileName);
+        for (const std::string& d : header.directory) header.directoryUtf8.push_back(Cp932ToUtf8(d));
+        return;
+    }
+    std::u16string full;
+    if (names.hasUtf16Directory) {
+        full = names.utf16Directory;
+    } else {
+        for (const std::string& d : header.directory) full += Utf8ToUtf16(Cp932ToUtf8(d)) + char16_t{0xFFFF};
+    }
+    if (!full.empty() && !IsUtf16Separator(full.back())) full += char16_t{0xFFFF};
+    full += names.hasUtf16Name ? names.utf16Name : Utf8ToUtf16(Cp932ToUtf8(header.fileName));
+    header.absolute = header.absolute || (!full.empty() && IsUtf16Separator(full[0]));
+    std::u16string part;
+    for (const char16_t c : full) {
+        if (!IsUtf16Separator(c)) {
+            part += c;
+        } else if (!part.empty()) {
+            header.directoryUtf8.push_back(Utf16ToUtf8(part));
+            part.clear();
+        }
+    }
+    header.fileNameUtf8 = Utf16ToUtf8(part);  // empty when the path ends in a separator
+}
+
 }  // namespace
 
 void SplitPath(const std::string& path, std::vector<std::string>& out) {
@@ -85,17 +122,21 @@ void SplitPath(const std::string& path, std::vector<std::string>& out) {
     if (!part.empty()) out.push_back(part);
 }
 
-void ApplyExtendedHeader(EntryHeader& header, std::uint8_t type, const std::uint8_t* data, std::size_t size,
-                         std::string& name, std::string& directory, bool& hasName, bool& hasDirectory) {
+bool ApplyExtendedHeader(EntryHeader& header, std::uint8_t type, const std::uint8_t* data, std::size_t size,
+                         NameFields& names) {
     switch (type) {
-    case 0x01:
-        name.assign(reinterpret_cast<const char*>(data), size);
-        hasName = true;
+    case 0x01: names.name.assign(reinterpret_cast<const char*>(data), size); break;
+    case 0x02: names.directory.assign(reinterpret_cast<const char*>(data), size); break;
+    case 0x44:
+    case 0x45: {
+        // UTF-16, little-endian
+        if (size % 2 != 0) return false;
+        std::u16string& text = type == 0x44 ? names.utf16Name : names.utf16Directory;
+        text.clear();
+        for (std::size_t i = 0; i < size; i += 2) text += static_cast<char16_t>(Le16(data + i));
+        (type == 0x44 ? names.hasUtf16Name : names.hasUtf16Directory) = true;
         break;
-    case 0x02:
-        directory.assign(reinterpret_cast<const char*>(data), size);
-        hasDirectory = true;
-        break;
+    }
     case 0x40:
         if (size >= 1) header.dosAttribute = data[0];
         break;
@@ -130,15 +171,16 @@ void ApplyExtendedHeader(EntryHeader& header, std::uint8_t type, const std::uint
     default:
         break;  // comments, owners, OS/2 and Windows extras: not needed to extract
     }
+    return true;
 }
 
-void FinishHeader(EntryHeader& header, const std::string& nameField, const std::string& directoryField) {
+void FinishHeader(EntryHeader& header, const NameFields& names) {
     // One path of directory and name: a symbolic link "link|target" may be split across
     // the two (the target's separators put part of it into the directory field).
-    std::string full = directoryField;
+    std::string full = names.directory;
     if (!full.empty() && !EndsWithSeparator(full)) full += '\xFF';
     // Amiga LhA keeps a file comment after a zero byte in the name.
-    full += nameField.substr(0, nameField.find('\0'));
+    full += names.name.substr(0, names.name.find('\0'));
     const bool linkMode = header.hasUnixMode && (header.unixMode & 0xF000) == 0xA000;
     const std::size_t bar = FindSingleByte(full, '|');
     if (bar != std::string::npos && (linkMode || header.method == Method::Directory)) {
@@ -167,6 +209,7 @@ void FinishHeader(EntryHeader& header, const std::string& nameField, const std::
         header.method = Method::Directory;
         std::memcpy(header.methodId, MethodId(Method::Directory), 5);
     }
+    SetUtf8Path(header, names);
 }
 
 }  // namespace detail

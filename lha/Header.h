@@ -67,9 +67,17 @@ struct EntryHeader {
     bool isSymlink = false;
     std::string symlinkTarget;
 
+    // The path in UTF-8, as files are created and entries named: from the UTF-16 name
+    // (extended header 0x44) and folder (0x45) where the header carries them, else the
+    // code page 932 path above, converted.
+    std::vector<std::string> directoryUtf8;
+    std::string fileNameUtf8;
+
     bool IsDirectory() const { return method == Method::Directory && !isSymlink; }
-    // The stored path, components joined by '/', for messages and listings.
+    // The stored path, components joined by '/'.
     std::string Path() const;
+    // The same of the UTF-8 path, for messages and listings.
+    std::string PathUtf8() const;
 };
 
 enum class HeaderStatus {
@@ -93,14 +101,21 @@ std::uint64_t Le64(const std::uint8_t* p);
 // Splits a stored path at 0xFF, '/' and single-byte '\' (code page 932 aware); appends
 // the non-empty components.
 void SplitPath(const std::string& path, std::vector<std::string>& out);
-// Fills fileName/directory from a level 0/1 name field (path and name in one).
-void SetPathFromName(EntryHeader& header, const std::string& name);
-// Applies one extended header (type byte, then data). `headerCrcAt` receives the
-// offset of the header CRC within the data when the type is 0x00.
-void ApplyExtendedHeader(EntryHeader& header, std::uint8_t type, const std::uint8_t* data, std::size_t size,
-                         std::string& name, std::string& directory, bool& hasName, bool& hasDirectory);
-// After all fields are in: splits off "name|target" of symbolic links.
-void FinishHeader(EntryHeader& header, const std::string& name, const std::string& directory);
+// The name fields of a header, gathered until FinishHeader.
+struct NameFields {
+    std::string name;                // the base header's (levels 0, 1) or 0x01, code page 932
+    std::string directory;           // 0x02
+    std::u16string utf16Name;        // 0x44
+    std::u16string utf16Directory;   // 0x45, U+FFFF between folders
+    bool hasUtf16Name = false;
+    bool hasUtf16Directory = false;
+};
+// Applies one extended header (type byte, then data); false when it cannot be (a
+// UTF-16 name of an odd size).
+bool ApplyExtendedHeader(EntryHeader& header, std::uint8_t type, const std::uint8_t* data, std::size_t size,
+                         NameFields& names);
+// After all fields are in: the paths, with "name|target" of symbolic links split off.
+void FinishHeader(EntryHeader& header, const NameFields& names);
 
 HeaderStatus ReadLevel0(RandomAccess& file, std::uint64_t offset, const std::uint8_t* first, EntryHeader& header);
 HeaderStatus ReadLevel1(RandomAccess& file, std::uint64_t offset, const std::uint8_t* first, EntryHeader& header);

@@ -51,7 +51,9 @@ HeaderStatus ReadLevel0(RandomAccess& file, std::uint64_t offset, const std::uin
         header.hasUnixMode = true;
     }
     header.dataOffset = offset + b.size();
-    FinishHeader(header, std::string(reinterpret_cast<const char*>(&b[22]), n), std::string());
+    NameFields names;
+    names.name.assign(reinterpret_cast<const char*>(&b[22]), n);
+    FinishHeader(header, names);
     return HeaderStatus::Ok;
 }
 

@@ -32,10 +32,8 @@ HeaderStatus ReadLevel1(RandomAccess& file, std::uint64_t offset, const std::uin
         std::memcpy(header.methodId, "-lk7-", 5);
         header.method = Method::Unknown;
     }
-    std::string name(reinterpret_cast<const char*>(&b[22]), n);
-    std::string directory;
-    bool hasName = false;
-    bool hasDirectory = false;
+    NameFields names;
+    names.name.assign(reinterpret_cast<const char*>(&b[22]), n);
 
     std::uint64_t at = offset + b.size();
     std::uint64_t extTotal = 0;
@@ -48,14 +46,14 @@ HeaderStatus ReadLevel1(RandomAccess& file, std::uint64_t offset, const std::uin
         if (at > fileSize || fileSize - at < next) return HeaderStatus::Truncated;
         ext.resize(next);
         if (!file.ReadAt(at, ext.data(), next)) return HeaderStatus::Truncated;
-        ApplyExtendedHeader(header, ext[0], ext.data() + 1, next - 3, name, directory, hasName, hasDirectory);
+        if (!ApplyExtendedHeader(header, ext[0], ext.data() + 1, next - 3, names)) return HeaderStatus::Malformed;
         at += next;
         extTotal += next;
         next = Le16(&ext[next - 2]);
     }
     if (header.compressedSize == 0) header.compressedSize = skip - extTotal;  // 0x42 may have set it
     header.dataOffset = at;
-    FinishHeader(header, name, directory);
+    FinishHeader(header, names);
     return HeaderStatus::Ok;
 }
 

@@ -14,10 +14,7 @@ namespace kavrel::lha::detail {
 // The chain of extended headers of levels 2 and 3 inside `b`, from `at`.
 HeaderStatus ReadInnerExtensions(std::vector<std::uint8_t>& b, std::size_t at, std::size_t next, int sizeBytes,
                                  EntryHeader& header) {
-    std::string name;
-    std::string directory;
-    bool hasName = false;
-    bool hasDirectory = false;
+    NameFields names;
     std::size_t crcAt = 0;
     bool hasHeaderCrc = false;
     while (next != 0) {
@@ -29,7 +26,7 @@ HeaderStatus ReadInnerExtensions(std::vector<std::uint8_t>& b, std::size_t at, s
             crcAt = at + 1;
             hasHeaderCrc = true;
         }
-        ApplyExtendedHeader(header, type, &b[at + 1], next - 1 - sizeBytes, name, directory, hasName, hasDirectory);
+        if (!ApplyExtendedHeader(header, type, &b[at + 1], next - 1 - sizeBytes, names)) return HeaderStatus::Malformed;
         const std::size_t nextAt = at + next - sizeBytes;
         next = sizeBytes == 2 ? Le16(&b[nextAt]) : Le32(&b[nextAt]);
         at = nextAt + sizeBytes;
@@ -43,7 +40,7 @@ HeaderStatus ReadInnerExtensions(std::vector<std::uint8_t>& b, std::size_t at, s
         b[crcAt + 1] = static_cast<std::uint8_t>(stored >> 8);
         if (stored != actual) return HeaderStatus::BadChecksum;
     }
-    FinishHeader(header, name, directory);
+    FinishHeader(header, names);
     return HeaderStatus::Ok;
 }
 

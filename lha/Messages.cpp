@@ -8,13 +8,17 @@ std::string Q(const std::string& s) { return "「" + s + "」"; }
 std::string N(int index) { return DecimalText(index + 1LL) + " 番目"; }
 }  // namespace
 
-std::string Printable(const std::string& cp932) {
-    std::string s = Cp932ToUtf8(cp932);
+namespace {
+std::string WithoutControls(std::string s) {
     for (char& c : s) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     }
     return s;
 }
+}  // namespace
+
+std::string Printable(const std::string& cp932) { return WithoutControls(Cp932ToUtf8(cp932)); }
+std::string EntryName(const EntryHeader& header) { return WithoutControls(header.PathUtf8()); }
 
 std::string ArchiveNotFound(const std::string& path) { return "書庫ファイル" + Q(path) + "が見つかりません。"; }
 std::string ArchiveOpenFailed(const std::string& path) { return "書庫ファイル" + Q(path) + "を開けません。"; }

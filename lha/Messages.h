@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "lha/Header.h"
 #include "lha/SafeName.h"
 
 namespace kavrel::lha::msg {
@@ -36,7 +37,9 @@ std::string TooManyEntries();
 std::string OutOfMemory();
 std::string FilesExtracted(int count);
 
-// An entry's stored path (code page 932) made printable: UTF-8, control characters as '?'.
+// A stored text (code page 932) made printable: UTF-8, control characters as '?'.
 std::string Printable(const std::string& cp932);
+// An entry's path as it is extracted (PathUtf8), control characters as '?'.
+std::string EntryName(const EntryHeader& header);
 
 }  // namespace kavrel::lha::msg

@@ -58,7 +58,7 @@ void ProgressReporter::OnBytesRead(std::uint64_t bytesRead) {
 }
 
 void ProgressReporter::OnEntry(const EntryHeader& header, bool crcChecked) {
-    const std::string path = msg::Printable(header.Path());
+    const std::string path = msg::EntryName(header);
     names_ += path + "\r\n";
     if (!window_) return;
     const std::u16string wide = Utf8ToUtf16(path);

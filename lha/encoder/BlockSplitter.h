@@ -19,9 +19,10 @@ public:
 
     explicit BlockSplitter(const BlockCoder& coder) : coder_(coder) {}
 
-    // Writes every whole group at the front of `symbols` (everything, when `final`) and
-    // removes what it wrote.
-    void Flush(std::vector<Symbol>& symbols, bool final, BitWriter& out);
+    // The bits that Write writes for `symbols`.
+    std::uint64_t Cost(const std::vector<Symbol>& symbols);
+    // Writes all of `symbols` in blocks.
+    void Write(const std::vector<Symbol>& symbols, BitWriter& out);
 
 private:
     struct Segment {
@@ -29,12 +30,15 @@ private:
         std::size_t count;
         Histogram histogram;
     };
-    void WriteGroup(const Symbol* symbols, std::size_t count, BitWriter& out);
+    // Plans one group: its segments, and in `starts_` the first segment of each block
+    // and then the end. Returns its bits.
+    std::uint64_t PlanGroup(const Symbol* symbols, std::size_t count);
     // Cheapest cover of segments [a, b]; appends the first segment of each block to `starts`.
     std::uint64_t Split(int a, int b, std::vector<int>& starts);
 
     const BlockCoder& coder_;
     std::vector<Segment> segments_;
+    std::vector<int> starts_;
 };
 
 }  // namespace kavrel::lha::encoder

@@ -71,11 +71,16 @@ EncodeStatus encoder::EncodeWith(Method method, const LevelSettings& settings, B
     const BlockCoder coder(PositionCodes(windowBits));
     std::unique_ptr<Parser> parser =
         settings.optimal ? MakeOptimalParser(windowBits, coder, settings) : MakeLazyParser(windowBits, settings);
+    // Parsed alongside, as the default level parses: where its chunk costs less, it is written.
+    std::unique_ptr<Parser> rival = settings.rivalDefault ? MakeLazyParser(windowBits, SettingsForLevel(0)) : nullptr;
     BlockSplitter splitter(coder);
     BitWriter bits;
     std::vector<Symbol> symbols;
+    std::vector<Symbol> rivalSymbols;
 
-    // History (one window) in front, a chunk of fresh bytes, and look-ahead behind.
+    // History (one window) in front, a chunk of fresh bytes, and look-ahead behind. The
+    // input is cut into chunks at every 1 MiB, each parsed to its last byte (no match runs
+    // past it) and written in blocks of its own: so two parses of a chunk compare by bits.
     const std::size_t capacity = window + kChunk + kLookahead;
     std::vector<std::uint8_t> buffer(capacity + kSlack, 0);
     std::size_t filled = 0;
@@ -89,17 +94,27 @@ EncodeStatus encoder::EncodeWith(Method method, const LevelSettings& settings, B
             filled += n;
             eof = filled < capacity;
         }
-        const std::size_t end = eof ? filled : filled - kLookahead;
-        if (pos < end) pos = parser->Parse(buffer.data(), pos, end, filled, symbols);
-        splitter.Flush(symbols, eof, bits);
-        if (!Drain(bits, out, stats)) return EncodeStatus::OutputFailed;
-        if (eof) break;
-        // Keep at least one window of history before `pos`; move by whole windows.
-        const std::size_t shift = (pos - window) / window * window;
+        const std::size_t end = std::min(filled, pos + kChunk);
+        if (pos < end) {
+            symbols.clear();
+            parser->Parse(buffer.data(), pos, end, filled, symbols);
+            if (rival) {
+                rivalSymbols.clear();
+                rival->Parse(buffer.data(), pos, end, filled, rivalSymbols);
+                if (splitter.Cost(rivalSymbols) < splitter.Cost(symbols)) symbols.swap(rivalSymbols);
+            }
+            splitter.Write(symbols, bits);
+            if (!Drain(bits, out, stats)) return EncodeStatus::OutputFailed;
+        }
+        pos = end;
+        if (eof && pos == filled) break;
+        // Keep one window of history before `pos`; a chunk is a whole number of windows.
+        const std::size_t shift = pos - window;
         std::memmove(buffer.data(), buffer.data() + shift, filled - shift);
         filled -= shift;
         pos -= shift;
         parser->Rebase(shift);
+        if (rival) rival->Rebase(shift);
     }
     bits.AlignToByte();
     return Drain(bits, out, stats) ? EncodeStatus::Ok : EncodeStatus::OutputFailed;

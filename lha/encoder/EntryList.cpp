@@ -8,6 +8,15 @@ namespace kavrel::lha::encoder {
 
 namespace {
 
+const char* Why(NameProblem problem) {
+    switch (problem) {
+    case NameProblem::DeviceName: return "a device name";
+    case NameProblem::ForbiddenChar: return "a character it forbids";
+    case NameProblem::TrailingDotOrBlank: return "a dot or blank at the end";
+    default: return "empty or a dot name";
+    }
+}
+
 class Planner {
 public:
     Planner(SourceFileSystem& fs, const std::vector<SourceInfo>& skip, std::vector<PlannedEntry>& out,
@@ -49,8 +58,13 @@ bool Planner::Add(const std::string& source, const std::string& stored, int dept
     entry.storedPath = stored;
     entry.info = info;
     std::vector<std::string> parts;
-    if (!SplitStoredPath(stored, parts) && !(stored.empty() && info.kind == SourceInfo::Kind::Directory)) {
-        return Fail("not a relative path inside the archive: \"" + stored + "\" (" + source + ")");
+    const NameProblem problem = SplitStoredPath(stored, parts);
+    if (problem != NameProblem::None && !(stored.empty() && info.kind == SourceInfo::Kind::Directory)) {
+        if (problem == NameProblem::Empty || problem == NameProblem::DotName) {
+            return Fail("not a relative path inside the archive: \"" + stored + "\" (" + source + ")");
+        }
+        return Fail("a name Windows cannot create (" + std::string(Why(problem)) + "): \"" + stored + "\" (" +
+                    source + ")");
     }
     for (std::size_t i = 0; i < parts.size(); ++i) {
         std::string cp932;
@@ -91,19 +105,15 @@ std::string FoldCase(std::string path) {
 
 }  // namespace
 
-bool SplitStoredPath(const std::string& path, std::vector<std::string>& components) {
+NameProblem SplitStoredPath(const std::string& path, std::vector<std::string>& components) {
     components.clear();
     std::size_t start = 0;
     for (;;) {
         const std::size_t slash = path.find('/', start);
         const std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        if (part.empty() || part == "." || part == "..") return false;
-        for (const char c : part) {
-            const auto u = static_cast<unsigned char>(c);
-            if (u < 0x20 || u == 0x7F || c == '\\' || c == ':') return false;
-        }
+        if (const NameProblem problem = CheckComponent(part); problem != NameProblem::None) return problem;
         components.push_back(part);
-        if (slash == std::string::npos) return true;
+        if (slash == std::string::npos) return NameProblem::None;
         start = slash + 1;
     }
 }

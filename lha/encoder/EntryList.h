@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "lha/SafeName.h"
 #include "lha/encoder/ArchiveWriter.h"
 #include "lha/encoder/SourceFileSystem.h"
 
@@ -21,12 +22,13 @@ struct PlannedEntry {
 // Expands `entries`; files whose identity is in `skip` (the archive itself) are left
 // out. False with a message naming the source when something cannot be archived:
 // a missing or unreadable source, a link or device, a stored path that leaves the
-// archive's top or that code page 932 cannot express, a path given twice.
+// archive's top, that Windows cannot create or code page 932 cannot express, a path
+// given twice.
 bool PlanEntries(SourceFileSystem& fs, const std::vector<SourceEntry>& entries, bool sorted,
                  const std::vector<SourceInfo>& skip, std::vector<PlannedEntry>& planned, std::string& error);
 
-// Splits a stored path into components; false when it is not a plain relative path
-// (empty components, ".", "..", backslashes, colons, control characters).
-bool SplitStoredPath(const std::string& path, std::vector<std::string>& components);
+// Splits a stored path into components. Returns the problem of the first one that
+// extraction would refuse (empty, ".", "..", a name Windows cannot create), or None.
+NameProblem SplitStoredPath(const std::string& path, std::vector<std::string>& components);
 
 }  // namespace kavrel::lha::encoder

@@ -81,9 +81,9 @@ private:
         v <<= 64 - 8 * N;
         return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
-    // Inserts `p` and returns the best match there (none if no match costs less than its
-    // literals), looking at no more than `chain` earlier positions.
-    Found Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain);
+    // Inserts `p` and returns the best match there, none running past `end` (none if no
+    // match costs less than its literals), looking at no more than `chain` earlier positions.
+    Found Find(const std::uint8_t* buffer, std::size_t p, std::size_t end, std::size_t avail, int chain);
     int Cost(const Found& m) const {
         return symbolPrice_[kMatchOffset + m.length] + positionPrice_[PositionCode(m.distance - 1)];
     }
@@ -154,10 +154,10 @@ void LazyParser::UpdatePrices() {
     sinceUpdate_ = 0;
 }
 
-Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t avail, int chain) {
+Found LazyParser::Find(const std::uint8_t* buffer, std::size_t p, std::size_t end, std::size_t avail, int chain) {
     Found best;
-    if (avail - p < 8) return best;  // Insert reads 8 bytes
-    const int maxLength = static_cast<int>(std::min<std::size_t>(avail - p, kMaxMatch));
+    if (avail - p < 8 || end - p < static_cast<std::size_t>(kMinMatch)) return best;  // Insert reads 8 bytes
+    const int maxLength = static_cast<int>(std::min<std::size_t>(end - p, kMaxMatch));
     const std::int32_t here = static_cast<std::int32_t>(p);
     const std::int32_t limit = here - maxDistance_;
     const std::uint8_t* const s = buffer + p;
@@ -257,7 +257,7 @@ std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::
                 ++p;
                 continue;
             }
-            current = Find(buffer, p, avail, settings_.chain);
+            current = Find(buffer, p, end, avail, settings_.chain);
         }
         haveCurrent = false;
         if (current.length < kMinMatch) {
@@ -270,7 +270,7 @@ std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::
         if (settings_.lazy && current.length < settings_.lazyLimit && p + 1 < end) {
             // The look-ahead only has to beat a match in hand: a shorter search.
             const int chain = settings_.chain >> 3;
-            const Found next = Find(buffer, p + 1, avail, chain);
+            const Found next = Find(buffer, p + 1, end, avail, chain);
             if (Defer(buffer + p, current, 1, next)) {
                 Emit(out, Literal(buffer[p]));
                 ++p;
@@ -281,7 +281,7 @@ std::size_t LazyParser::Parse(const std::uint8_t* buffer, std::size_t pos, std::
             if (settings_.lazy2 && p + 2 < end && (current.length <= kShortMatch || Cost(current) >= kCostlyMatch)) {
                 // And two bytes on, for a match in hand that is short or costly: two
                 // literals may still buy a better one.
-                const Found after = Find(buffer, p + 2, avail, chain);
+                const Found after = Find(buffer, p + 2, end, avail, chain);
                 if (Defer(buffer + p, current, 2, after)) {
                     Emit(out, Literal(buffer[p]));
                     Emit(out, Literal(buffer[p + 1]));

@@ -11,6 +11,9 @@ LevelSettings SettingsForLevel(int level) {
         s.nice = 128;
         s.cut = 48;
         s.passes = 1;
+        // Optimal parsing is priced by guesses and the previous chunk's codes, which may
+        // mislead it: it never writes more than the default level.
+        s.rivalDefault = true;
         return s;
     }
     //                             1   2   3   4   5    6    7     8

@@ -28,15 +28,21 @@ public:
     std::size_t Parse(const std::uint8_t* buffer, std::size_t pos, std::size_t end, std::size_t avail,
                       std::vector<Symbol>& out) override {
         std::size_t p = pos;
-        while (p < end) p = ParseChunk(buffer, p, std::min(end - p, kSubChunk), avail, out);
+        while (p < end) p = ParseChunk(buffer, p, std::min(end - p, kSubChunk), end, avail, out);
         return p;
     }
     void Rebase(std::size_t shift) override { tree_.Rebase(shift); }
 
 private:
-    std::size_t ParseChunk(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t avail,
-                           std::vector<Symbol>& out);
-    void Gather(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t avail);
+    std::size_t ParseChunk(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t end,
+                           std::size_t avail, std::vector<Symbol>& out);
+    void Gather(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t end, std::size_t avail);
+    // A run of one byte is cheapest at distance 1, which the tree need not offer (it
+    // leaves out the positions inside long matches): `found` (`count` matches, longer
+    // each, room for one more) gets it in place of the ones no longer. Returns the count.
+    static int AddRun(const std::uint8_t* buffer, std::size_t q, int maxLength, MatchPair* found, int count);
+    // No match runs past the end of the parse: the matches cut to `room`. Returns the count.
+    static int Clip(MatchPair* found, int count, int room);
     // One shortest-path parse of the chunk with the current prices; returns where it ended.
     std::size_t Search(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::vector<Symbol>& out);
     void Backtrack(std::size_t from, std::size_t to, std::vector<Symbol>& out);
@@ -65,10 +71,32 @@ private:
     bool primed_ = false;       // prices come from a parse of the data
 };
 
-void OptimalParser::Gather(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t avail) {
+int OptimalParser::AddRun(const std::uint8_t* buffer, std::size_t q, int maxLength, MatchPair* found, int count) {
+    if (q == 0 || buffer[q - 1] != buffer[q]) return count;
+    const int run = MatchLength(buffer + q - 1, buffer + q, maxLength);
+    if (run < kMinMatch) return count;
+    int shorter = 0;
+    while (shorter < count && found[shorter].length <= run) ++shorter;
+    // The run takes the place of the matches it covers (one slot is spare for it).
+    std::copy(found + shorter, found + count, found + 1);
+    found[0] = MatchPair{static_cast<std::uint16_t>(run), 0};
+    return count - shorter + 1;
+}
+
+int OptimalParser::Clip(MatchPair* found, int count, int room) {
+    if (room < kMinMatch) return 0;
+    int n = 0;
+    while (n < count && found[n].length < room) ++n;
+    if (n == count) return count;
+    found[n].length = static_cast<std::uint16_t>(room);
+    return n + 1;
+}
+
+void OptimalParser::Gather(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t end,
+                           std::size_t avail) {
     pairs_.clear();
     first_.assign(n + 1, 0);
-    std::vector<MatchPair> found(static_cast<std::size_t>(settings_.cut) + 1);
+    std::vector<MatchPair> found(static_cast<std::size_t>(settings_.cut) + 2);  // and a run
     std::size_t skipUntil = 0;
     for (std::size_t i = 0; i < n; ++i) {
         first_[i] = static_cast<std::uint32_t>(pairs_.size());
@@ -82,19 +110,24 @@ void OptimalParser::Gather(const std::uint8_t* buffer, std::size_t p, std::size_
         const int maxLength = static_cast<int>(std::min<std::size_t>(avail - q, kMaxMatch));
         if (maxLength < kMinMatch) continue;
         const int look = std::min(maxLength, settings_.nice);
-        const int count = tree_.Find(buffer, q, look, settings_.cut, found.data());
+        int count = tree_.Find(buffer, q, look, settings_.cut, found.data());
+        if (count > 0) {
+            MatchPair& longest = found[static_cast<std::size_t>(count - 1)];
+            if (longest.length == look && look < maxLength) {
+                // The tree looks no further than `nice`; the match itself may go on.
+                const std::uint8_t* s = buffer + q;
+                const int extra = MatchLength(s - longest.distanceMinus1 - 1 + look, s + look, maxLength - look);
+                longest.length = static_cast<std::uint16_t>(look + extra);
+            }
+        }
+        count = AddRun(buffer, q, maxLength, found.data(), count);
+        count = Clip(found.data(), count, static_cast<int>(std::min<std::size_t>(end - q, kMaxMatch)));
         if (count == 0) {
             ++misses_;
             continue;
         }
         misses_ = 0;
-        MatchPair& longest = found[static_cast<std::size_t>(count - 1)];
-        if (longest.length == look && look < maxLength) {
-            // The tree looks no further than `nice`; the match itself may go on.
-            const std::uint8_t* s = buffer + q;
-            const int extra = MatchLength(s - longest.distanceMinus1 - 1 + look, s + look, maxLength - look);
-            longest.length = static_cast<std::uint16_t>(look + extra);
-        }
+        const MatchPair& longest = found[static_cast<std::size_t>(count - 1)];
         if (longest.length >= settings_.nice) {
             skipUntil = q + longest.length;
         } else if (longest.distanceMinus1 == 0 && longest.length >= 32) {
@@ -184,9 +217,9 @@ void OptimalParser::SetPrices(const BlockPlan& plan) {
     fill(plan.p, np_, positionPrice_, [](int i) { return i > 1 ? i - 1 : 0; });
 }
 
-std::size_t OptimalParser::ParseChunk(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t avail,
-                                      std::vector<Symbol>& out) {
-    Gather(buffer, p, n, avail);
+std::size_t OptimalParser::ParseChunk(const std::uint8_t* buffer, std::size_t p, std::size_t n, std::size_t end,
+                                      std::size_t avail, std::vector<Symbol>& out) {
+    Gather(buffer, p, n, end, avail);
     std::uint64_t bestBits = std::numeric_limits<std::uint64_t>::max();
     std::size_t bestEnd = p;
     // The first chunk starts from guessed prices: one more parse for it.

@@ -26,6 +26,7 @@ struct LevelSettings {
     int lazyLimit = 64;  // ... unless the match is at least this long
     int cut = 32;        // binary-tree nodes visited per position (optimal)
     int passes = 1;      // parses per chunk, each priced by the previous one's codes
+    bool rivalDefault = false;  // also parse as the default level, keep the cheaper chunk
 };
 
 // Settings of level 1..9; 0 is the default level.
@@ -38,9 +39,9 @@ EncodeStatus EncodeWith(Method method, const LevelSettings& settings, ByteSource
 class Parser {
 public:
     virtual ~Parser() = default;
-    // Parses from `pos` up to at least `end` and returns where it stopped (a match may
-    // run past `end`). Matches read no further than `avail`; the bytes from `end` to
-    // `avail` are only looked at. Positions below `pos` were parsed by earlier calls.
+    // Parses the bytes from `pos` to `end`, no match running past `end`, and returns
+    // `end`. The bytes from `end` to `avail` are only looked at (hashes, the match
+    // finder's look-ahead). Positions below `pos` were parsed by earlier calls.
     virtual std::size_t Parse(const std::uint8_t* buffer, std::size_t pos, std::size_t end, std::size_t avail,
                               std::vector<Symbol>& out) = 0;
     // The buffer moved down by `shift` bytes (a multiple of the window size).

@@ -14,7 +14,9 @@ const char kAddUsage[] =
     "  --reproducible        fixed time stamps and sorted entries: same sources, same bytes\n"
     "  --                    ends the switches\n"
     "Relative paths are stored as given, others by their last component; \".\" stores\n"
-    "a folder's contents at the top. Names must be expressible in code page 932.\n";
+    "a folder's contents at the top. Names must be expressible in code page 932 and\n"
+    "creatable on Windows (no device names such as CON or nul.txt, none of <>:\"\\|?*,\n"
+    "no dot or blank at the end).\n";
 
 namespace {
 

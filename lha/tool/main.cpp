@@ -5,7 +5,8 @@
 //   kavrel-lha x archive [dest]   extract with the stored folders
 //   kavrel-lha l archive          list the entries
 //   kavrel-lha t archive          decode every entry and check its CRC
-// Names in the archive are code page 932; they are shown and written as UTF-8.
+// Names in the archive are code page 932 (or UTF-16, in extended headers 0x44 and
+// 0x45); they are shown and written as UTF-8.
 #include <cinttypes>
 #include <csignal>
 #include <cstdio>
@@ -29,10 +30,10 @@ public:
     void OnEntry(const EntryHeader& h, bool) override {
         if (command_ == Command::List) {
             std::printf("%s %12" PRIu64 " %12" PRIu64 "  %04x  L%d  %s%s%s\n", h.methodId, h.originalSize,
-                        h.compressedSize, h.crc, h.level, msg::Printable(h.Path()).c_str(),
+                        h.compressedSize, h.crc, h.level, msg::EntryName(h).c_str(),
                         h.isSymlink ? " -> " : "", msg::Printable(h.symlinkTarget).c_str());
         } else if (command_ == Command::Test) {
-            std::printf("OK  %s\n", msg::Printable(h.Path()).c_str());
+            std::printf("OK  %s\n", msg::EntryName(h).c_str());
         }
     }
 

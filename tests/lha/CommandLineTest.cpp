@@ -84,26 +84,29 @@ TEST(CommandLine, RefusesWhatItCannotDo) {
     EXPECT_FALSE(ParseCommandLine("e \"\" dest", p, error));
 }
 
-TEST(SafeName, RefusesDevicesDotsColonsAndTrailingDotsOrBlanks) {
-    EXPECT_EQ(CheckComponent("readme.txt"), NameProblem::None);
-    EXPECT_EQ(CheckComponent("表ソ.txt"), NameProblem::None);
-    EXPECT_EQ(CheckComponent(".hidden"), NameProblem::None);
-    EXPECT_EQ(CheckComponent(""), NameProblem::Empty);
-    EXPECT_EQ(CheckComponent("."), NameProblem::DotName);
-    EXPECT_EQ(CheckComponent(".."), NameProblem::DotName);
-    for (const char* d : {"CON", "con", "Nul.txt", "AUX.tar.gz", "prn", "COM1", "lpt9.log", "CONIN$", "conout$",
-                          "NUL .txt", "COM¹"}) {
-        EXPECT_EQ(CheckComponent(d), NameProblem::DeviceName) << d;
-    }
-    EXPECT_EQ(CheckComponent("CONSOLE"), NameProblem::None);
-    EXPECT_EQ(CheckComponent("COM10"), NameProblem::None);
-    EXPECT_EQ(CheckComponent("a:b"), NameProblem::ForbiddenChar);
-    EXPECT_EQ(CheckComponent("C:"), NameProblem::ForbiddenChar);
-    EXPECT_EQ(CheckComponent("a|b"), NameProblem::ForbiddenChar);
-    EXPECT_EQ(CheckComponent("a\x1b]2;x"), NameProblem::ForbiddenChar);
-    EXPECT_EQ(CheckComponent("a*"), NameProblem::ForbiddenChar);
-    EXPECT_EQ(CheckComponent("name."), NameProblem::TrailingDotOrBlank);
-    EXPECT_EQ(CheckComponent("name "), NameProblem::TrailingDotOrBlank);
+TEST(SafeName, RefusesWhatWindowsCannotCreate) {
+    const std::pair<const char*, NameProblem> cases[] = {
+        {"readme.txt", NameProblem::None},       {"表ソ.txt", NameProblem::None},
+        {".hidden", NameProblem::None},          {"CONSOLE", NameProblem::None},
+        {"COM10", NameProblem::None},            {"CON.INI.bak", NameProblem::DeviceName},
+        {"", NameProblem::Empty},                {".", NameProblem::DotName},
+        {"..", NameProblem::DotName},            {"CON", NameProblem::DeviceName},
+        {"con", NameProblem::DeviceName},        {"CON.INI", NameProblem::DeviceName},
+        {"Nul.txt", NameProblem::DeviceName},    {"AUX.tar.gz", NameProblem::DeviceName},
+        {"prn", NameProblem::DeviceName},        {"COM1", NameProblem::DeviceName},
+        {"com9.dat", NameProblem::DeviceName},   {"LPT1", NameProblem::DeviceName},
+        {"lpt9.log", NameProblem::DeviceName},   {"CONIN$", NameProblem::DeviceName},
+        {"conout$", NameProblem::DeviceName},    {"NUL .txt", NameProblem::DeviceName},
+        {"COM¹", NameProblem::DeviceName},       {"a<b", NameProblem::ForbiddenChar},
+        {"a>b", NameProblem::ForbiddenChar},     {"a:b", NameProblem::ForbiddenChar},
+        {"C:", NameProblem::ForbiddenChar},      {"a\"b", NameProblem::ForbiddenChar},
+        {"a\\b", NameProblem::ForbiddenChar},    {"a/b", NameProblem::ForbiddenChar},
+        {"a|b", NameProblem::ForbiddenChar},     {"what?", NameProblem::ForbiddenChar},
+        {"a*", NameProblem::ForbiddenChar},      {"a\x1b]2;x", NameProblem::ForbiddenChar},
+        {"tab\there", NameProblem::ForbiddenChar}, {"del\x7f", NameProblem::ForbiddenChar},
+        {"name.", NameProblem::TrailingDotOrBlank}, {"name ", NameProblem::TrailingDotOrBlank},
+    };
+    for (const auto& [name, problem] : cases) EXPECT_EQ(CheckComponent(name), problem) << name;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "lha/Crc16.h"
 
@@ -41,10 +43,22 @@ inline std::string StoredEntry(const std::string& path, const std::string& data)
     return Level0Entry(path, data, static_cast<std::uint32_t>(data.size()), Crc16(data.data(), data.size()));
 }
 
-// A level 2 entry with directory (0xFF separated) and file name extended headers.
-// An `original` size past 32 bits goes into a 64-bit size extended header (0x42).
+// Extended headers of a type and its data.
+using Extensions = std::vector<std::pair<std::uint8_t, std::string>>;
+
+// UTF-16LE bytes, as extended headers 0x44 (name) and 0x45 (folders) hold them.
+inline std::string Utf16Le(const std::u16string& text) {
+    std::string s;
+    for (const char16_t c : text) PutLe16(s, c);
+    return s;
+}
+
+// A level 2 entry with directory (0xFF separated) and file name extended headers, and
+// `more` after them. An `original` size past 32 bits goes into a 64-bit size extended
+// header (0x42).
 inline std::string Level2Entry(const std::string& directory, const std::string& name, const std::string& packed,
-                               std::uint64_t original, std::uint16_t crc, const char* method = "-lh0-") {
+                               std::uint64_t original, std::uint16_t crc, const char* method = "-lh0-",
+                               const Extensions& more = {}) {
     std::string ext;
     auto add = [&](std::uint8_t type, const std::string& data) {
         std::string e;
@@ -73,6 +87,7 @@ inline std::string Level2Entry(const std::string& directory, const std::string& 
         PutLe32(sizes, static_cast<std::uint32_t>(original >> 32));
         add(0x42, sizes);
     }
+    for (const auto& [type, data] : more) add(type, data);
     PutLe16(ext, 0);
     std::string total;
     PutLe16(total, static_cast<unsigned>(2 + h.size() + ext.size()));
@@ -84,9 +99,10 @@ inline std::string Level2Entry(const std::string& directory, const std::string& 
     }
     return out + packed;
 }
-inline std::string StoredEntry2(const std::string& directory, const std::string& name, const std::string& data) {
+inline std::string StoredEntry2(const std::string& directory, const std::string& name, const std::string& data,
+                                const Extensions& more = {}) {
     return Level2Entry(directory, name, data, static_cast<std::uint32_t>(data.size()),
-                       Crc16(data.data(), data.size()));
+                       Crc16(data.data(), data.size()), "-lh0-", more);
 }
 
 }  // namespace kavrel::lha::test

@@ -31,7 +31,9 @@ std::string Replay(const std::vector<Symbol>& symbols) {
 std::vector<Symbol> ParseAll(const std::string& data, int level) {
     std::vector<std::uint8_t> buffer(data.begin(), data.end());
     buffer.resize(data.size() + 16, 0);  // match finders read a little past the data
-    auto parser = MakeLazyParser(16, SettingsForLevel(level));
+    const LevelSettings settings = SettingsForLevel(level);
+    const BlockCoder coder(kMaxEncodedNP);
+    auto parser = settings.optimal ? MakeOptimalParser(16, coder, settings) : MakeLazyParser(16, settings);
     std::vector<Symbol> symbols;
     const std::size_t stop = parser->Parse(buffer.data(), 0, data.size(), data.size(), symbols);
     EXPECT_EQ(stop, data.size());
@@ -118,6 +120,17 @@ TEST(LazyParser, ReplaysToItsInputAtEveryLevel) {
     }
 }
 
+TEST(OptimalParser, CodesRunsOfOneByteAtDistanceOne) {
+    // Zeros after random bytes: only their first may match far back; all others are the
+    // run at distance 1, the cheapest, though the tree leaves out the run's positions.
+    std::string data;
+    for (std::uint32_t i = 0; i < 6; ++i) data += test::RandomBytes(4096, i) + std::string(12288, '\0');
+    const std::vector<Symbol> symbols = ParseAll(data, 9);
+    EXPECT_LE(std::count_if(symbols.begin(), symbols.end(),
+                            [](const Symbol& s) { return s.code >= 256 && s.distanceMinus1 != 0; }),
+              6);
+}
+
 // Literals only (no history needed): a long stretch of two letters, then all 256 byte
 // values, then two letters again; `count` symbols in all.
 std::vector<Symbol> ChangingLiterals(std::size_t count) {
@@ -147,8 +160,8 @@ TEST(BlockSplitter, SplitsWhereTheStatisticsChangeAndKeepsBlocksUnderTheCount) {
         const BlockCoder coder(kMaxEncodedNP);
         BlockSplitter splitter(coder);
         BitWriter bits;
-        splitter.Flush(symbols, true, bits);
-        EXPECT_TRUE(symbols.empty());
+        splitter.Write(symbols, bits);
+        EXPECT_EQ(bits.BitCount(), splitter.Cost(symbols));
         bits.AlignToByte();
         const std::string packed(bits.Bytes().begin(), bits.Bytes().end());
         const test::StrictResult strict = test::ReadStrict(packed, 16, expected.size());
@@ -161,19 +174,6 @@ TEST(BlockSplitter, SplitsWhereTheStatisticsChangeAndKeepsBlocksUnderTheCount) {
             EXPECT_LT(packed.size() * 8, coder.Cost(whole));
         }
     }
-}
-
-TEST(BlockSplitter, WritesOnlyWholeGroupsUntilTheEnd) {
-    std::vector<Symbol> symbols = ChangingLiterals(BlockSplitter::kGroup + 1000);
-    const BlockCoder coder(kMaxEncodedNP);
-    BlockSplitter splitter(coder);
-    BitWriter bits;
-    splitter.Flush(symbols, false, bits);
-    EXPECT_EQ(symbols.size(), 1000u);
-    splitter.Flush(symbols, false, bits);
-    EXPECT_EQ(symbols.size(), 1000u);
-    splitter.Flush(symbols, true, bits);
-    EXPECT_TRUE(symbols.empty());
 }
 
 }  // namespace

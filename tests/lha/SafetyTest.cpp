@@ -1,5 +1,6 @@
 // Nothing lost, nothing outside the destination: hostile archives of the corpus and
 // archives built here with unsafe names, truncated or corrupt data and bombs.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -10,6 +11,8 @@
 namespace kavrel::lha {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 using test::CorpusDir;
 using test::ReadWhole;
 using test::TempDir;
@@ -140,6 +143,16 @@ TEST(Safety, UnsafeNamesFailTheWholeArchiveBeforeAnythingIsWritten) {
     }
 }
 
+TEST(Safety, TestingRefusesTheNamesThatExtractionWould) {
+    TempDir tmp;
+    WriteWhole(tmp / "arc.lzh", test::StoredEntry("one.txt", "1") + test::StoredEntry("two.txt", "2") +
+                                    test::StoredEntry("CON.INI", "3") + std::string(1, '\0'));
+    const Outcome tested = RunArchive(Command::Test, tmp / "arc.lzh", "");
+    EXPECT_FALSE(tested.ok);
+    EXPECT_THAT(tested.message, AllOf(HasSubstr("CON.INI"), HasSubstr("デバイス名")));
+    EXPECT_EQ(tested.message, RunArchive(Command::Extract, tmp / "arc.lzh", tmp / "dest").message);
+}
+
 TEST(Safety, ECommandTakesTheBaseNameOfDrivesAndUncPaths) {
     for (const char* stored : {"C:\\evil.txt", "\\\\server\\share\\evil.txt", "..\\..\\evil.txt", "/abs/evil.txt"}) {
         TempDir tmp;
@@ -259,6 +272,43 @@ TEST(Archives, LaterEntriesOfTheSameNameWinAndLevel2FoldersWork) {
     ASSERT_TRUE(RunArchive(Command::ExtractWithPaths, tmp / "arc.lzh", tmp / "x").ok);
     EXPECT_EQ(ReadWhole(tmp / "x/a/x.txt"), "first");
     EXPECT_EQ(ReadWhole(tmp / "x/b/x.txt"), "second");
+}
+
+// A name and folders in UTF-16 (extended headers 0x44, 0x45) are the ones extracted,
+// code page 932 or not, and refused by the same rules as any other.
+TEST(Archives, NamesInUtf16AreExtractedAsTheyAreOrRefused) {
+    struct Case {
+        Command command;
+        test::Extensions utf16;
+        std::vector<std::string> tree;  // or, when empty:
+        const char* refused;
+    };
+    const std::string name = test::Utf16Le(u"한국어.txt");
+    const std::string folders = test::Utf16Le(u"폴더\uFFFF下\uFFFF");
+    const Case cases[] = {
+        {Command::ExtractWithPaths, {{0x44, name}, {0x45, folders}}, {"/폴더/", "/폴더/下/", "/폴더/下/한국어.txt"}, ""},
+        {Command::Extract, {{0x44, name}, {0x45, folders}}, {"/한국어.txt"}, ""},
+        {Command::ExtractWithPaths, {{0x44, name}}, {"/old/", "/old/한국어.txt"}, ""},
+        {Command::ExtractWithPaths, {{0x45, folders}}, {"/폴더/", "/폴더/下/", "/폴더/下/old.txt"}, ""},
+        {Command::Extract, {{0x44, test::Utf16Le(u"CON.INI")}}, {}, "old/CON.INI」は安全でない"},
+        {Command::Extract, {{0x44, test::Utf16Le(u"a?b")}}, {}, "使えない文字"},
+        {Command::ExtractWithPaths, {{0x45, test::Utf16Le(u"..\uFFFFup\uFFFF")}}, {}, "外"},
+        {Command::Test, {{0x44, test::Utf16Le(u"name.")}}, {}, "ピリオドか空白"},
+        {Command::Extract, {{0x44, "odd"}}, {}, "ヘッダが壊れて"},
+    };
+    for (const Case& c : cases) {
+        TempDir tmp;
+        WriteWhole(tmp / "arc.lzh", test::StoredEntry2("old\xFF", "old.txt", "data", c.utf16) + std::string(1, '\0'));
+        const Outcome o = RunArchive(c.command, tmp / "arc.lzh", tmp / "dest");
+        EXPECT_EQ(Tree(tmp / "dest"), c.tree) << c.refused;
+        if (c.tree.empty()) {
+            EXPECT_FALSE(o.ok);
+            EXPECT_THAT(o.message, HasSubstr(c.refused));
+        } else {
+            EXPECT_TRUE(o.ok) << o.message;
+            EXPECT_EQ(ReadWhole(tmp / "dest" + c.tree.back()), "data");
+        }
+    }
 }
 
 }  // namespace
