@@ -71,7 +71,8 @@ public:
     }
     std::unique_ptr<RandomAccess> OpenRead(const std::string& path) override {
         UniqueHandle h = WrapHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                                                nullptr));
         LARGE_INTEGER size;
         if (!h || GetFileType(h.get()) != FILE_TYPE_DISK || !GetFileSizeEx(h.get(), &size)) return nullptr;
         return std::make_unique<Win32Input>(std::move(h), static_cast<std::uint64_t>(size.QuadPart));

@@ -34,6 +34,14 @@ TEST_F(Unlha32, WritesIntoAJapaneseFolderNamedInCodePage932) {
     EXPECT_TRUE(ReadFileW(dest + L"\\gpl-2") == gpl2_);
 }
 
+TEST_F(Unlha32, CreatesANameGivenInUtf16ThatCodePage932Lacks) {
+    const test::Extensions utf16Name = {{0x44, test::Utf16Le(u"\ud55c\uad6d.txt")}};
+    PutArchive(L"UTF16", test::StoredEntry2("", "x.txt", "korean", utf16Name) + '\0');
+    std::string out;
+    ASSERT_EQ(Extract(L"UTF16", folder_ + L"\\k\\", out), 0) << out;
+    EXPECT_EQ(ReadFileW(folder_ + L"\\k\\\ud55c\uad6d.txt"), "korean");  // 한국.txt
+}
+
 TEST_F(Unlha32, ReplacesAReadOnlyFileAndLeavesANormalOne) {
     const std::wstring dest = folder_ + L"\\ro";
     CreateDirectoryW(dest.c_str(), nullptr);
