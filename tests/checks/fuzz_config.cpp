@@ -10,7 +10,8 @@
 #include <string_view>
 
 #include "checks/VersionCheck.h"
-#include "support/MemoryFiles.h"
+#include "description/InstallationRules.h"
+#include "support/FakeSeams.h"
 
 namespace {
 
