@@ -274,10 +274,7 @@ TEST(LoadBitmapFile, AColourCountAboveTheDepthIsCappedAndBitsFoundByOffset) {
 
 // A file of the source tree, read from a native test or from a Windows test under Wine.
 bool ReadSourceFile(const std::string& relative, std::string& bytes) {
-    std::string path = std::string(KAVREL_SOURCE_DIR) + "/" + relative;
-#ifdef _WIN32
-    path = test::HostPath(path);  // the Linux tree, from a Windows test under Wine
-#endif
+    const std::string path = test::HostPath(std::string(KAVREL_SOURCE_DIR) + "/" + relative);
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

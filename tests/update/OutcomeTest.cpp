@@ -42,11 +42,7 @@ TEST(OutcomeTable, EveryOutcomeHasItsRowAndAListedCode) {
 }
 
 TEST(OutcomeTable, TheReadmeListsExactlyTheseCodes) {
-    #ifdef _WIN32
-    std::ifstream readme(test::HostPath(KAVREL_SOURCE_DIR "/README.md"));
-#else
-    std::ifstream readme(KAVREL_SOURCE_DIR "/README.md");
-#endif
+        std::ifstream readme(test::HostPath(KAVREL_SOURCE_DIR "/README.md"));
     ASSERT_TRUE(readme) << "README.md";
     std::set<int> documented;
     const std::regex row(R"(^\| (\d+) \| )");
