@@ -2,6 +2,7 @@
 // ConfigData.xml, must be the one the update is made for and one the program accepts.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "description/UpdateDescription.h"
@@ -17,9 +18,15 @@ namespace kavrel {
 // line as it was before the cut.
 int GetTagContent(const std::string& openTag, const std::string& closeTag, std::string& line);
 
-// 1 when the last line of folder + "\ConfigData.xml" that holds <Version>...</Version>
-// names the target version of `desc` and that version is one the program knows
-// (IsKnownVersion); else 0 (also when the file cannot be opened).
-int CheckVersion(FileReader& files, EventLog& log, const UpdateDescription& desc, const std::string& folder);
+// The installed version: what the last line of folder + "\ConfigData.xml" that holds
+// <Version>...</Version> names. Nothing when the file cannot be opened.
+std::optional<std::string> InstalledVersion(FileReader& files, const std::string& folder);
+
+// 1 when the installed version is the target version of `desc` and one the program
+// knows (IsKnownVersion); else 0 (also when the file cannot be opened). `begunFrom`, the
+// version an interrupted update of this same medium began from, stands in for the
+// installed one: so the medium can finish what it began, its first items done or not.
+int CheckVersion(FileReader& files, EventLog& log, const UpdateDescription& desc, const std::string& folder,
+                 const std::string& begunFrom = {});
 
 }  // namespace kavrel

@@ -2,8 +2,8 @@
 // conventions:   e -mcw<work folder> "<archive>" "<destination>\"
 //  - the command letter (e, x, t, l; either case) is the first word that is not a switch;
 //  - switches start with '-' and combine: m (no prompts), c (overwrite without
-//    comparing times), w<folder> (work folder; accepted and ignored, temporary files
-//    go to the destination folder); other letters are accepted and ignored. The work
+//    comparing times), w<folder> (work folder: used only when it is Kavrel's own, see
+//    lha/Staging.h); other letters are accepted and ignored. The work
 //    folder runs up to the first quoted operand, blanks included, as the update run
 //    writes the Windows directory unquoted ("-mcwC:\Program Files"); quoted, it is
 //    one word; with no quoted operand after it, it ends at the next blank;
@@ -24,7 +24,7 @@ struct ParsedCommandLine {
     Command command = Command::Extract;
     std::string archive;      // code page 932
     std::string destination;  // code page 932, without trailing backslashes ("C:\" stays)
-    std::string workFolder;   // as given after -w; unused
+    std::string workFolder;   // code page 932, as given after -w
 };
 
 // False with a Japanese message (UTF-8) when the line cannot be understood.

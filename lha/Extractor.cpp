@@ -1,5 +1,6 @@
 #include "lha/Extractor.h"
 
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <vector>
@@ -202,12 +203,28 @@ std::string FolderError(Staging::FolderResult result, const std::string& folder)
     return result == Staging::FolderResult::InTheWay ? msg::FolderInTheWay(folder) : msg::DestinationFailed(folder);
 }
 
+// Kavrel's work folder when `given` names one that exists; else empty.
+std::string UsableWorkFolder(FileSystem& fs, const std::string& given) {
+    std::size_t cut = given.size();
+    while (cut > 0 && (given[cut - 1] == fs.Separator() || given[cut - 1] == '/')) --cut;
+    const std::string folder = given.substr(0, cut);
+    std::size_t name = cut;
+    while (name > 0 && folder[name - 1] != fs.Separator() && folder[name - 1] != '/') --name;
+    if (folder.compare(name, std::string::npos, kWorkFolderName) != 0 || name == 0) return std::string();
+    return fs.Stat(folder) == FileSystem::Kind::Directory ? folder : std::string();
+}
+
 // e and x: every entry staged and checked, then all put in place.
 bool Install(FileSystem& fs, RandomAccess& file, const std::vector<Planned>& plan, const std::string& destination,
-             Progress& progress, std::string& error) {
+             const std::string& workFolder, Progress& progress, std::string& error) {
     if (!CheckFreeSpace(fs, plan, destination, error)) return false;
-    Staging staging(fs);
-    Staging::FolderResult made = staging.MakeFolders(destination);
+    const std::string work = UsableWorkFolder(fs, workFolder);
+    // Links are the user's choice at the installation folder (the work folder's parent)
+    // or at the destination given; below that, nothing is written through one.
+    std::string root = work.empty() ? destination : work.substr(0, work.size() - std::strlen(kWorkFolderName));
+    while (root.size() > 1 && (root.back() == fs.Separator() || root.back() == '/')) root.pop_back();
+    Staging staging(fs, work);
+    Staging::FolderResult made = staging.MakeFolders(destination, root);
     if (made != Staging::FolderResult::Ok) {
         error = msg::DestinationFailed(destination);
         return false;
@@ -216,7 +233,7 @@ bool Install(FileSystem& fs, RandomAccess& file, const std::vector<Planned>& pla
         std::string folder = destination;
         for (const std::string& f : p.folders) {
             folder = JoinPath(fs, folder, f);
-            made = staging.MakeFolders(folder);
+            made = staging.MakeFolders(folder, root);
             if (made != Staging::FolderResult::Ok) {
                 error = FolderError(made, folder);
                 return false;
@@ -243,13 +260,17 @@ bool Install(FileSystem& fs, RandomAccess& file, const std::vector<Planned>& pla
 }  // namespace
 
 std::string ResolveArchivePath(FileSystem& fs, const std::string& path) {
-    if (fs.Stat(path) == FileSystem::Kind::File) return path;
+    const auto isFile = [&](const std::string& p) {
+        const FileSystem::Kind kind = fs.Stat(p);
+        return kind == FileSystem::Kind::File || kind == FileSystem::Kind::Link;  // reading may follow a link
+    };
+    if (isFile(path)) return path;
     for (int mask = 0; mask < 8; ++mask) {
         std::string candidate = path + ".";
         candidate += (mask & 1) ? 'L' : 'l';
         candidate += (mask & 2) ? 'Z' : 'z';
         candidate += (mask & 4) ? 'H' : 'h';
-        if (fs.Stat(candidate) == FileSystem::Kind::File) return candidate;
+        if (isFile(candidate)) return candidate;
     }
     return std::string();
 }
@@ -313,7 +334,7 @@ Outcome Run(FileSystem& fs, const Request& request, ExtractionObserver* observer
         return outcome;
     }
     const std::string destination = request.destination.empty() ? std::string(".") : request.destination;
-    if (!Install(fs, *file, plan, destination, progress, outcome.message)) return outcome;
+    if (!Install(fs, *file, plan, destination, request.workFolder, progress, outcome.message)) return outcome;
     for (const Planned& p : plan) {
         if (p.header->IsDirectory()) continue;
         ++outcome.filesWritten;

@@ -22,6 +22,8 @@ struct Request {
     Command command = Command::Extract;
     std::string archive;      // UTF-8; when missing as given, ".lzh" (any case) is tried
     std::string destination;  // UTF-8 folder; empty = current folder
+    // UTF-8; Kavrel's work folder at the installation's root (see Staging.h), else ignored
+    std::string workFolder;
 };
 
 struct Outcome {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "lha/Header.h"
 
@@ -16,13 +17,15 @@ public:
     virtual ~OutputFile() = default;
     // False when not every byte could be written (disk full, file too large).
     virtual bool Write(const void* data, std::size_t size) = 0;
-    // Flushes and closes; false if anything was lost.
+    // Flushes to the disk and closes; false if anything was lost. What was written is
+    // on the disk once this returns true, so a rename after it cannot outrun the data.
     virtual bool Close() = 0;
 };
 
 class FileSystem {
 public:
-    enum class Kind { Missing, File, Directory, Other };
+    // Link: a symbolic link, junction or mount point, never followed by Stat.
+    enum class Kind { Missing, File, Directory, Link, Other };
     virtual ~FileSystem() = default;
 
     virtual char Separator() const = 0;
@@ -35,9 +38,13 @@ public:
     virtual bool RemoveFolder(const std::string& path) = 0;
     // Creates a new, empty, normal file; nullptr when the name exists or on failure.
     virtual std::unique_ptr<OutputFile> CreateNew(const std::string& path) = 0;
-    // Renames a file within its folder, keeping its bytes and attributes. Never
-    // replaces: false when `to` exists.
+    // Renames a file on its volume, keeping its bytes and attributes, and returns once the
+    // rename is on the disk. Never replaces: false when `to` exists.
     virtual bool Move(const std::string& from, const std::string& to) = 0;
+    // Like Move, but an existing `to` (a file) is replaced in the same step.
+    virtual bool Replace(const std::string& from, const std::string& to) = 0;
+    // The names of the plain files (no folders, no links) in `folder`.
+    virtual std::vector<std::string> ListFiles(const std::string& folder) = 0;
     // Deletes a file, read-only or not.
     virtual bool Remove(const std::string& path) = 0;
     // Seconds since 1970 (UTC); best effort.

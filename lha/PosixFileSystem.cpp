@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -168,7 +169,8 @@ public:
     bool Close() override {
         const int fd = fd_;
         fd_ = -1;
-        return ::close(fd) == 0;
+        const bool synced = ::fsync(fd) == 0;
+        return ::close(fd) == 0 && synced;
     }
 
 private:
@@ -183,10 +185,7 @@ public:
         if (::lstat(path.c_str(), &st) != 0) return Kind::Missing;
         if (S_ISREG(st.st_mode)) return Kind::File;
         if (S_ISDIR(st.st_mode)) return Kind::Directory;
-        // a symbolic link to a folder given as destination is a folder to the user
-        if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) == 0) {
-            return S_ISDIR(st.st_mode) ? Kind::Directory : Kind::Other;
-        }
+        if (S_ISLNK(st.st_mode)) return Kind::Link;
         return Kind::Other;
     }
     std::unique_ptr<RandomAccess> OpenRead(const std::string& path) override {
@@ -213,6 +212,21 @@ public:
         struct stat st;
         if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) return false;
         return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+    bool Replace(const std::string& from, const std::string& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+    std::vector<std::string> ListFiles(const std::string& folder) override {
+        std::vector<std::string> names;
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr) return names;
+        while (const dirent* e = ::readdir(dir)) {
+            struct stat st;
+            const std::string path = folder + "/" + e->d_name;
+            if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(e->d_name);
+        }
+        ::closedir(dir);
+        return names;
     }
     bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
     void SetModificationTime(const std::string& path, std::int64_t unixTime) override {

@@ -44,6 +44,8 @@ public:
     bool RemoveFolder(const std::string&) override { return false; }
     std::unique_ptr<lha::OutputFile> CreateNew(const std::string&) override { return nullptr; }
     bool Move(const std::string&, const std::string&) override { return false; }
+    bool Replace(const std::string&, const std::string&) override { return false; }
+    std::vector<std::string> ListFiles(const std::string&) override { return {}; }
     bool Remove(const std::string&) override { return false; }
     void SetModificationTime(const std::string&, std::int64_t) override {}
     bool FreeSpace(const std::string&, std::uint64_t&) override { return false; }

@@ -17,6 +17,7 @@ struct ArchiveProgress {
     std::uint64_t entrySize = 0;   // Entry: original size
     std::uint16_t entryCrc = 0;
     bool crcChecked = false;
+    std::string message;  // End: the library's whole message, UTF-8 (the output may be cut)
 };
 
 class ArchiveListener {

@@ -87,6 +87,20 @@ public:
     virtual bool CanCreateFileIn(const std::string& folder) = 0;
     // Whether another program holds `path` open so that it cannot be replaced.
     virtual bool IsFileInUse(const std::string& path) = 0;
+
+    // Held while a run works on an installation; the system lets go of it when the
+    // process ends, however it ends.
+    class Lock {
+    public:
+        virtual ~Lock() = default;
+    };
+    enum class LockResult { Held, Busy, Unavailable };
+    // Makes `workFolder` (a folder of Kavrel's own, never a link) when it is missing and
+    // takes its lock: Busy when another process holds it, Unavailable when the folder
+    // cannot be made or used.
+    virtual LockResult LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) = 0;
+    // Removes the work folder when it is empty.
+    virtual void RemoveWorkFolder(const std::string& workFolder) = 0;
 };
 
 }  // namespace kavrel

@@ -2,10 +2,12 @@
 // the tests) fills it with its own.
 #pragma once
 
+#include "lha/FileSystem.h"
 #include "platform/ArchiveLibrary.h"
 #include "platform/Dialogue.h"
 #include "platform/EventLog.h"
 #include "platform/Files.h"
+#include "platform/Hashing.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
 
@@ -21,6 +23,9 @@ struct RunSeams {
     EventLog& log;
     ArchiveLibrary& archives;
     Machine& machine;
+    // Kavrel's work folder at the installation's root: staging, the journal, recovery.
+    lha::FileSystem& staging;
+    Hashing& hashing;
 };
 
 }  // namespace kavrel

@@ -1,22 +1,24 @@
 #include "update/ArchiveCommandLine.h"
 
 #include "platform/Text.h"
+#include "update/Journal.h"
 
 namespace kavrel {
 
 ArchiveCommandLines BuildArchiveCommandLines(const std::string& windowsDirectory, const std::string& archive,
                                              const std::string& target, const std::string& installFolder) {
     ArchiveCommandLines lines;
-    std::string windows932, archive932, target932;
+    std::string windows932, archive932, target932, work932;
     if (!Utf8ToCp932(windowsDirectory, windows932) || !Utf8ToCp932(archive, archive932)) {
         lines.problem = CommandLineProblem::MediumCharacters;
         return lines;
     }
-    if (!Utf8ToCp932(target, target932)) {
+    if (!Utf8ToCp932(target, target932) || !Utf8ToCp932(WorkFolderOf(installFolder), work932)) {
         lines.problem = CommandLineProblem::FolderCharacters;
         return lines;
     }
-    lines.extract = "e -mcw" + windows932 + " \"" + archive932 + "\" \"" + target932 + "\"";
+    // The work folder is Kavrel's own at the installation's root: the library stages there.
+    lines.extract = "e -mcw" + work932 + " \"" + archive932 + "\" \"" + target932 + "\"";
     lines.test = "t -mcw" + windows932 + " \"" + archive932 + "\"";
     if (lines.extract.size() <= kMaxCommandLineBytes) return lines;
 
@@ -26,7 +28,8 @@ ArchiveCommandLines BuildArchiveCommandLines(const std::string& windowsDirectory
         target.compare(0, installFolder.size(), installFolder) == 0 && Utf8ToCp932(installFolder, folder932)
             ? folder932.size()
             : 0;
-    const std::size_t withShortestFolder = lines.extract.size() - folderBytes + 3;
+    // The folder is in the line twice: in the work folder and in the target.
+    const std::size_t withShortestFolder = lines.extract.size() - 2 * folderBytes + 2 * 3;
     lines.problem = folderBytes > 3 && withShortestFolder <= kMaxCommandLineBytes ? CommandLineProblem::FolderLength
                                                                                   : CommandLineProblem::MediumLength;
     lines.extract.clear();

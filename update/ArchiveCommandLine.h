@@ -16,7 +16,7 @@ enum class CommandLineProblem { None, FolderCharacters, FolderLength, MediumChar
 
 struct ArchiveCommandLines {
     CommandLineProblem problem = CommandLineProblem::None;
-    std::string extract;  // code page 932 bytes: e -mcw<windows> "<archive>" "<target>"
+    std::string extract;  // code page 932 bytes: e -mcw<work folder> "<archive>" "<target>"
     std::string test;     // code page 932 bytes: t -mcw<windows> "<archive>"
 };
 

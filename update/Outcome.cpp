@@ -32,6 +32,12 @@ constexpr OutcomeRow kRows[] = {
      "更新できません。\n更新ディスクの内容を C:\\UPDATE のような短い英数字の名前のフォルダーにコピーして、"
      "そこから実行してください。\n%s",
      false},
+    {RunOutcome::AnotherRun, "another run", ExitCode::AnotherRun, kError,
+     "別の更新がこのインストール先を更新しています。\nその更新が終わってから、もう一度実行してください。\n%s", false},
+    {RunOutcome::EarlierUpdateUnfinished, "earlier update unfinished", ExitCode::EarlierUpdateUnfinished, kError,
+     "このインストール先では、以前の更新が終わっていません。\nその更新ディスクで更新を終えてから、もう一度実行してください。"
+     "\n%s",
+     true},
     {RunOutcome::Cancelled, "cancelled", ExitCode::Cancelled, kConfirm, "ｱｯﾌﾟﾃﾞｲﾄを取消しました。", false},
     {RunOutcome::DiskNeeded, "disk needed", ExitCode::DiskNeeded, nullptr, nullptr, false},
     {RunOutcome::ArchiveFailed, "archive failed", ExitCode::ArchiveFailed, kConfirm, "%s", false},

@@ -26,6 +26,8 @@ enum class ExitCode : int {
     FolderNotWritable = 13,    // an administrator must run the update
     FolderUnusable = 14,       // the folder's name cannot reach the archive library
     MediumUnusable = 15,       // the medium's path cannot reach the archive library
+    AnotherRun = 16,           // another Kavrel is updating the same installation
+    EarlierUpdateUnfinished = 18,  // an earlier update of another medium did not finish
     NoSystemName = 20,         // a per-system archive, and no system name was found
     DiskNeeded = 21,           // /S on floppies: another disk is needed
     ArchiveFailed = 30,        // an archive could not be extracted
@@ -52,6 +54,8 @@ inline constexpr ExitCodeInfo kExitCodes[] = {
     {ExitCode::FolderNotWritable, "書き込み権限がない"},
     {ExitCode::FolderUnusable, "フォルダー名が使えない"},
     {ExitCode::MediumUnusable, "更新ディスクの場所が使えない"},
+    {ExitCode::AnotherRun, "別の更新が実行中"},
+    {ExitCode::EarlierUpdateUnfinished, "以前の更新が終わっていない"},
     {ExitCode::NoSystemName, "システム名称がない"},
     {ExitCode::DiskNeeded, "次のディスクが必要"},
     {ExitCode::ArchiveFailed, "書庫の展開に失敗"},
@@ -71,6 +75,8 @@ enum class RunOutcome {
     FileInUse,             // a file the update replaces is held open
     NoSystemName,          // a per-system archive, and no system name was found
     MediumUnusable,        // the medium's or the Windows folder's name cannot reach the library
+    AnotherRun,            // another run holds the installation's lock
+    EarlierUpdateUnfinished,  // refused, and another medium's update did not finish here
     Cancelled,             // the user cancelled a disk prompt
     DiskNeeded,            // a disk prompt that no one could answer (unattended run)
     ArchiveFailed,         // the archive library failed

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "description/ItemRules.h"
+#include "lha/Staging.h"
 #include "platform/Text.h"
 #include "update/ArchiveCommandLine.h"
 
@@ -34,6 +35,7 @@ public:
         case ArchiveProgress::Kind::Begin:
         case ArchiveProgress::Kind::Bytes:
         case ArchiveProgress::Kind::End:
+            message = p.message;
             progress_.Bytes(p.bytesRead, p.bytesTotal);
             break;
         case ArchiveProgress::Kind::Entry:
@@ -50,6 +52,7 @@ public:
 
     std::vector<std::string> names;
     std::uint64_t bytesRead = 0;
+    std::string message;
 
 private:
     EventLog& log_;
@@ -197,9 +200,18 @@ std::optional<RunOutcome> ItemRun::PrepareItem(int index) {
     return std::nullopt;
 }
 
+void ItemRun::Record(int begun, int done) {
+    if (!journal_) return;
+    state_->itemBegun = begun;
+    state_->itemsDone = done;
+    // The commit of an item has its own record: a journal that lags behind loses nothing.
+    if (!journal_->Write(*state_)) seams_.log.Log("journal: the state could not be written");
+}
+
 std::optional<RunOutcome> ItemRun::InstallAll() {
     for (int i = 0; i < Count(); ++i) {
         if (auto stopped = Install(i)) return stopped;
+        Record(0, i + 1);
     }
     return std::nullopt;
 }
@@ -218,6 +230,7 @@ std::optional<RunOutcome> ItemRun::Install(int index) {
     }
 
     const std::string target = Target(index);
+    Record(index + 1, index);
     // One level only; a copy into a folder that is still missing reports the failure.
     if (!seams_.files.Exists(target)) seams_.installation.MakeDirectory(target);
     return ItemAt(index).kind == ItemKind::Archive ? InstallArchive(index, target) : CopyPlainFile(index, target);
@@ -242,39 +255,54 @@ std::optional<RunOutcome> ItemRun::InstallArchive(int index, const std::string& 
                    (result == 0 ? "" : "failed, ") + DecimalText(watch.names.size()) + " entries, " +
                    DecimalText(watch.bytesRead) + " bytes read, " +
                    DecimalText(seams_.machine.Milliseconds() - started) + " ms");
+    // The library's whole message: its output may have been cut to fit.
+    if (!watch.message.empty()) seams_.log.Log("archive library: " + watch.message);
     if (result != 0) return Stop(RunOutcome::ArchiveFailed, Cp932ToUtf8(output));
     return std::nullopt;
 }
 
+// A plain file goes the way of an archive's entries: copied into the work folder,
+// checked against its source's length and flushed, then swapped in with the old file
+// set aside until the swap is done. The copy is a new file: no attribute of the old one
+// or of the source survives; the source's modification time is kept.
 std::optional<RunOutcome> ItemRun::CopyPlainFile(int index, const std::string& target) {
-    InstallationFiles& files = seams_.installation;
     const std::string source = source_ + ItemAt(index).name;
     const std::string destination = target + PlainFileTargetName(ItemAt(index).name);
     progress_.Item(index + 1, Count(), ItemAt(index).name, false);
     const std::uint64_t started = seams_.machine.Milliseconds();
-
-    // Windows will not copy over a read-only file; the copy loses every attribute anyway.
-    FileStatus old;
-    const bool unlocked = seams_.files.Exists(destination) && files.GetFileStatus(destination, old) &&
-                          (old.attributes & kReadOnlyAttribute) != 0;
-    if (unlocked) {
-        FileStatus writable = old;
-        writable.attributes &= ~kReadOnlyAttribute;
-        files.SetFileStatus(destination, writable);
-    }
-    if (!files.CopyFileOverwrite(source, destination)) {
-        if (unlocked) files.SetFileStatus(destination, old);
-        seams_.log.Log("item " + DecimalText(index + 1) + ": copy " + source + " -> " + destination + " failed");
+    const auto failed = [&](const std::string& why) {
+        seams_.log.Log("item " + DecimalText(index + 1) + ": copy " + source + " -> " + destination + " failed: " + why);
         return Stop(RunOutcome::CopyFailed, destination);
-    }
+    };
+
     FileStatus status;
-    if (!files.GetFileStatus(destination, status)) return Stop(RunOutcome::AttributesFailed, source);
-    progress_.Bytes(status.size, status.size);
-    // A plain file: no read-only, hidden, system or archive flag survives; times are kept.
-    status.attributes = 0;
-    if (!files.SetFileStatus(destination, status)) return Stop(RunOutcome::AttributesFailed, source);
+    std::unique_ptr<InputFile> in = seams_.files.OpenRead(source);
+    if (!in || !seams_.installation.GetFileStatus(source, status)) return failed("the source cannot be read");
+    lha::Staging staging(seams_.staging, WorkFolderOf(folder_));
+    std::unique_ptr<lha::OutputFile> out = staging.Add(target, destination);
+    if (!out) return failed("no file can be made in the work folder");
+    std::vector<char> buffer(256 * 1024);
+    std::uint64_t copied = 0;
+    while (const std::size_t n = in->Read(buffer.data(), buffer.size())) {
+        if (!out->Write(buffer.data(), n)) return failed("writing stopped after " + DecimalText(copied) + " bytes");
+        copied += n;
+        progress_.Bytes(copied, status.size);
+    }
+    // A read error looks like the end of the file: the length tells them apart.
+    if (!out->Close() || copied != status.size) {
+        return failed(DecimalText(copied) + " of " + DecimalText(status.size) + " bytes copied");
+    }
+    out.reset();
+    std::string error;
+    if (!staging.Commit(error)) return failed(error);
+    // Windows marks a new file for archiving: no flag survives; the source's time is kept.
+    FileStatus placed;
+    if (!seams_.installation.GetFileStatus(destination, placed)) return Stop(RunOutcome::AttributesFailed, source);
+    placed.lastWriteTime = status.lastWriteTime;
+    placed.attributes = 0;
+    if (!seams_.installation.SetFileStatus(destination, placed)) return Stop(RunOutcome::AttributesFailed, source);
     seams_.log.Log("item " + DecimalText(index + 1) + "/" + DecimalText(Count()) + ": file " + source + " (disk " +
-                   DecimalText(ItemAt(index).disk) + ") -> " + destination + ": " + DecimalText(status.size) +
+                   DecimalText(ItemAt(index).disk) + ") -> " + destination + ": " + DecimalText(copied) +
                    " bytes, " + DecimalText(seams_.machine.Milliseconds() - started) + " ms");
     return std::nullopt;
 }

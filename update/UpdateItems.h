@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "update/Journal.h"
 #include "update/UpdateRun.h"
 
 namespace kavrel {
@@ -25,6 +26,11 @@ public:
     // Still before any change: the disk the first items lie on is in the drive, and
     // every item read from it is tested and free to be replaced.
     std::optional<RunOutcome> PrepareFirstDisk();
+    // From now on, each item begun and done is written to `journal` (in `state`).
+    void Track(Journal& journal, JournalState& state) {
+        journal_ = &journal;
+        state_ = &state;
+    }
     // Installs the items in order; empty when every one was installed.
     std::optional<RunOutcome> InstallAll();
 
@@ -40,6 +46,7 @@ private:
     std::optional<RunOutcome> Install(int index);
     std::optional<RunOutcome> InstallArchive(int index, const std::string& target);
     std::optional<RunOutcome> CopyPlainFile(int index, const std::string& target);
+    void Record(int begun, int done);
     RunOutcome Stop(RunOutcome outcome, const std::string& detail = {});
 
     // The systems whose per-system archive this run may extract: the installed one.
@@ -61,6 +68,8 @@ private:
     // After a run that left another disk in the drive, disk 1 is asked for once.
     bool mayAskForDiskOne_ = false;
     std::vector<bool> prepared_;
+    Journal* journal_ = nullptr;
+    JournalState* state_ = nullptr;
 };
 
 }  // namespace kavrel

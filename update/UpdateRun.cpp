@@ -5,6 +5,8 @@
 #include "checks/VersionCheck.h"
 #include "description/InstallationRules.h"
 #include "platform/Text.h"
+#include "update/Journal.h"
+#include "update/Recovery.h"
 #include "update/UpdateItems.h"
 
 namespace kavrel {
@@ -26,20 +28,53 @@ int ProbeInstallFolder(const RunSeams& seams, UpdateDescription& desc, std::stri
     return result;
 }
 
-// The installation's checks: whether this update is for it, and which system it is.
-std::optional<RunOutcome> CheckInstallation(const RunSeams& seams, UpdateDescription& desc, std::string& folder) {
-    if (ProbeInstallFolder(seams, desc, folder) != 1) return EndRun(seams.user, seams.log, RunOutcome::FolderRefused);
+// The installation's checks: whether this update is for it, and which system it is. The
+// refusal is not shown yet: an earlier update's journal may change what it says.
+std::optional<RunOutcome> CheckInstallation(const RunSeams& seams, UpdateDescription& desc, std::string& folder,
+                                            const std::string& begunFrom) {
+    if (ProbeInstallFolder(seams, desc, folder) != 1) return RunOutcome::FolderRefused;
     if (CheckMainProgram(seams.files, seams.log, folder) != 1 ||
-        CheckVersion(seams.files, seams.log, desc, folder) != 1) {
-        return EndRun(seams.user, seams.log, RunOutcome::VersionRefused);
+        CheckVersion(seams.files, seams.log, desc, folder, begunFrom) != 1) {
+        return RunOutcome::VersionRefused;
     }
     desc.m_nSystemNumber = FindSystemNumber(seams.folders, seams.log, desc, folder);
     return std::nullopt;
 }
 
+// The work folder of the chosen installation, locked for this run; removed again at its
+// end when nothing is left in it (a journal of an unfinished update, old files kept).
+class HeldWorkFolder {
+public:
+    HeldWorkFolder(InstallationFiles& files, std::string path) : files_(files), path_(std::move(path)) {
+        result_ = files_.LockWorkFolder(path_, lock_);
+    }
+    ~HeldWorkFolder() {
+        if (!lock_) return;
+        lock_.reset();
+        files_.RemoveWorkFolder(path_);
+    }
+    HeldWorkFolder(const HeldWorkFolder&) = delete;
+    HeldWorkFolder& operator=(const HeldWorkFolder&) = delete;
+    InstallationFiles::LockResult Result() const { return result_; }
+    bool Held() const { return lock_ != nullptr; }
+    const std::string& Path() const { return path_; }
+
+private:
+    InstallationFiles& files_;
+    std::string path_;
+    std::unique_ptr<InstallationFiles::Lock> lock_;
+    InstallationFiles::LockResult result_;
+};
+
 // What would stop the update half way and can be known without writing anything.
-std::optional<RunOutcome> CheckBeforeChanges(const RunSeams& seams, const std::string& folder, ItemRun& items) {
+std::optional<RunOutcome> CheckBeforeChanges(const RunSeams& seams, const std::string& folder, ItemRun& items,
+                                             const HeldWorkFolder& work) {
     if (auto stopped = items.CheckCommandLines()) return stopped;
+    // Without its work folder the run could not stage, record or recover anything.
+    if (!work.Held()) {
+        seams.log.Log("work folder " + work.Path() + ": it cannot be made or used");
+        return EndRun(seams.user, seams.log, RunOutcome::FolderNotWritable, work.Path());
+    }
     if (!seams.installation.CanCreateFileIn(folder)) {
         seams.log.Log("installation folder " + folder + ": a new file cannot be created there");
         return EndRun(seams.user, seams.log, RunOutcome::FolderNotWritable, folder);
@@ -68,16 +103,48 @@ RunOutcome RunUpdate(const RunSeams& seams, UpdateDescription& desc, const std::
     };
 
     std::string folder = desc.m_strDestFolder;
-    if (auto refused = CheckInstallation(seams, desc, folder)) return finish(*refused);
+    // One run at a time on an installation, and what an earlier one left comes first.
+    HeldWorkFolder work(seams.installation, WorkFolderOf(folder));
+    if (work.Result() == InstallationFiles::LockResult::Busy) {
+        seams.log.Log("work folder " + work.Path() + ": another run holds it");
+        return finish(EndRun(seams.user, seams.log, RunOutcome::AnotherRun, folder));
+    }
+    const std::string infoSha256 = FileSha256(seams.hashing, seams.files, sourceFolder + "info.txt");
+    RecoveryResult recovered;
+    if (work.Held()) recovered = RecoverInstallation(seams, desc, folder, work.Path(), infoSha256);
+    const std::string begunFrom = recovered.sameMedium ? recovered.journal->begunFrom : std::string();
+
+    if (auto refused = CheckInstallation(seams, desc, folder, begunFrom)) {
+        if (recovered.journal && !recovered.sameMedium) {
+            return finish(EndRun(seams.user, seams.log, RunOutcome::EarlierUpdateUnfinished,
+                                 "「" + recovered.journal->title + "」（" + recovered.journal->targetVersion + "）"));
+        }
+        return finish(EndRun(seams.user, seams.log, *refused));
+    }
 
     const std::string windowsDirectory = seams.machine.WindowsDirectory();
     ItemRun items(seams, desc, desc.m_nSystemNumber, sourceFolder, folder, windowsDirectory, medium, *progress);
-    if (auto stopped = CheckBeforeChanges(seams, folder, items)) return finish(*stopped);
+    if (auto stopped = CheckBeforeChanges(seams, folder, items, work)) return finish(*stopped);
+
+    // The journal is on the disk before the first change.
+    JournalState state;
+    state.title = desc.m_strHeader[0];
+    state.targetVersion = desc.m_strTargetVersion;
+    state.infoSha256 = infoSha256;
+    state.begunFrom = recovered.sameMedium ? begunFrom : InstalledVersion(seams.files, folder).value_or(std::string());
+    Journal journal(seams.staging, work.Path());
+    if (!journal.Write(state)) {
+        seams.log.Log("journal in " + work.Path() + ": it cannot be written");
+        return finish(EndRun(seams.user, seams.log, RunOutcome::FolderNotWritable, work.Path()));
+    }
+    items.Track(journal, state);
 
     RegisterFileType(seams.registry, seams.user, seams.log, desc.m_nSystemNumber, folder);
     seams.archives.Entry6(0);
     seams.archives.Entry8(1);
+    // A run that stops here keeps its journal: the same medium can finish it.
     if (auto stopped = items.InstallAll()) return finish(*stopped);
+    journal.Remove();
 
     // The progress window is gone before the last word.
     progress.reset();

@@ -2,6 +2,7 @@
 
 #include "lha/Messages.h"
 #include "platform/Text.h"
+#include "platform/win32/Win32Text.h"
 
 namespace kavrel::lha {
 namespace {
@@ -75,11 +76,13 @@ void ProgressReporter::OnEntry(const EntryHeader& header, bool crcChecked) {
     Send(UNLHA32_PROGRESS_ENTRY, p);
 }
 
-void ProgressReporter::End(bool succeeded) {
+void ProgressReporter::End(bool succeeded, const std::string& message) {
     ended_ = true;
     if (!window_) return;
     UnlhaProgress p = Base();
     p.succeeded = succeeded ? TRUE : FALSE;
+    const std::wstring wide = Widen(message);
+    if (!message.empty()) p.message = wide.c_str();
     Send(UNLHA32_PROGRESS_END, p);
 }
 

@@ -23,8 +23,8 @@ public:
     void OnBegin(std::uint64_t entries, std::uint64_t compressedBytes) override;
     void OnBytesRead(std::uint64_t bytesRead) override;
     void OnEntry(const EntryHeader& header, bool crcChecked) override;
-    // The call is over.
-    void End(bool succeeded);
+    // The call is over; `message` is its whole message (UTF-8), empty when none.
+    void End(bool succeeded, const std::string& message = {});
 
     // Each entry reported, a line each ("name\r\n", code page 932 made printable, UTF-8).
     const std::string& Names() const { return names_; }

@@ -57,6 +57,7 @@ int Run(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     request.command = parsed.command;
     request.archive = Cp932ToUtf8(parsed.archive);
     request.destination = Cp932ToUtf8(parsed.destination);
+    request.workFolder = Cp932ToUtf8(parsed.workFolder);
     const char letter = parsed.command == Command::Extract          ? 'e'
                         : parsed.command == Command::ExtractWithPaths ? 'x'
                         : parsed.command == Command::Test             ? 't'
@@ -64,7 +65,7 @@ int Run(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     ProgressReporter reporter(parsed.command == Command::List ? nullptr : owner, letter);
     auto fs = MakeWin32FileSystem();
     const Outcome outcome = RunRequest(*fs, request, &reporter);
-    reporter.End(outcome.ok);
+    reporter.End(outcome.ok, outcome.message);
     if (!outcome.ok) {
         Put(ToCp932(outcome.message), output, outputSize);
         return UNLHA32_FAILED;

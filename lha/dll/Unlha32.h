@@ -3,8 +3,10 @@
 //   6   UnlhaEntry6(int)  set-up call, given 0 by the update run; the result is ignored
 //   8   UnlhaEntry8(int)  set-up call, given 1 by the update run; the result is ignored
 //   301 Unlha(owner, command line, output, output size)
-//       command line: code page 932, "e -mcw<windows dir> \"<archive without .lzh>\" \"<dest>\\\""
-//       (the Windows directory may hold blanks: it runs up to the first quoted operand);
+//       command line: code page 932, "e -mcw<work folder> \"<archive without .lzh>\" \"<dest>\\\""
+//       (the work folder may hold blanks: it runs up to the first quoted operand). A work
+//       folder named "~Kavrel" that exists is where the new and old files wait and the
+//       commit is recorded (lha/Staging.h); any other (the Windows directory) is ignored;
 //       "t -mcw<windows dir> \"<archive>\"" tests the archive in full and writes nothing.
 //       result 0 = extracted (or tested); nonzero = failed, and `output` holds a
 //       zero-terminated Japanese message (code page 932) of at most outputSize-1 bytes.
@@ -55,6 +57,8 @@ typedef struct UnlhaProgress {
     WORD entryCrc;           // ENTRY: CRC-16 of the entry
     BOOL crcChecked;         // ENTRY: the CRC was verified
     BOOL succeeded;          // END: the call returned 0
+    LPCWSTR message;         // END: the whole message, UTF-16, however long (null: none);
+                             // the output buffer holds what fits of it
 } UnlhaProgress;
 // Also: BYTES is sent when the bytes read have grown and 50 ms have passed since the last
 // report, and always once at 100 %. END

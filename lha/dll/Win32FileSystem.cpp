@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "lha/Staging.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Text.h"
 
@@ -49,10 +50,12 @@ public:
         }
         return true;
     }
-    // Closes now: the last writes may fail here.
+    // On the disk before it is closed: a rename after this must not outrun the data.
     bool Close() override {
         const HANDLE h = h_.release();
-        return h != nullptr && CloseHandle(h) != 0;
+        if (h == nullptr) return false;
+        const bool flushed = FlushFileBuffers(h) != 0;
+        return CloseHandle(h) != 0 && flushed;
     }
 
 private:
@@ -65,6 +68,7 @@ public:
     Kind Stat(const std::string& path) override {
         const DWORD a = GetFileAttributesW(Widen(path).c_str());
         if (a == INVALID_FILE_ATTRIBUTES) return Kind::Missing;
+        if (a & FILE_ATTRIBUTE_REPARSE_POINT) return Kind::Link;
         if (a & FILE_ATTRIBUTE_DIRECTORY) return Kind::Directory;
         if (a & FILE_ATTRIBUTE_DEVICE) return Kind::Other;
         return Kind::File;
@@ -87,7 +91,24 @@ public:
     }
     // A rename keeps the attributes (read-only included) and fails when `to` exists.
     bool Move(const std::string& from, const std::string& to) override {
-        return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != 0;
+        return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    bool Replace(const std::string& from, const std::string& to) override {
+        return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+               0;
+    }
+    std::vector<std::string> ListFiles(const std::string& folder) override {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW(Widen(JoinPath(*this, folder, "*")).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+                names.push_back(Narrow(found.cFileName));
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return names;
     }
     bool Remove(const std::string& path) override {
         const std::wstring w = Widen(path);

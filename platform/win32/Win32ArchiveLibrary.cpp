@@ -81,6 +81,7 @@ void Win32ArchiveLibrary::Report(WPARAM kind, LPARAM lParam) {
     progress.entrySize = report->entrySize;
     progress.entryCrc = report->entryCrc;
     progress.crcChecked = report->crcChecked != FALSE;
+    if (report->message != nullptr) progress.message = Narrow(report->message);
     listener_->OnArchiveProgress(progress);
 }
 

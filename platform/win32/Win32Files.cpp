@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "platform/Text.h"
 #include "platform/win32/UniqueHandle.h"
@@ -152,6 +153,40 @@ bool Win32Files::IsFileInUse(const std::string& path) {
     const DWORD error = GetLastError();
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
+
+namespace {
+
+class HeldLock : public InstallationFiles::Lock {
+public:
+    explicit HeldLock(UniqueHandle h) : h_(std::move(h)) {}
+
+private:
+    UniqueHandle h_;
+};
+
+bool IsPlainFolder(const std::wstring& path) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+InstallationFiles::LockResult Win32Files::LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) {
+    const std::wstring folder = Widen(workFolder);
+    if (!IsPlainFolder(folder) && !CreateDirectoryW(folder.c_str(), nullptr)) return LockResult::Unavailable;
+    if (!IsPlainFolder(folder)) return LockResult::Unavailable;
+    // Open without sharing for as long as the run works; deleted when the handle goes,
+    // which the system does for a process that is killed too.
+    UniqueHandle h = WrapHandle(CreateFileW((folder + L"\\lock").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE |
+                                                FILE_FLAG_OPEN_REPARSE_POINT,
+                                            nullptr));
+    if (!h) return GetLastError() == ERROR_SHARING_VIOLATION ? LockResult::Busy : LockResult::Unavailable;
+    lock = std::make_unique<HeldLock>(std::move(h));
+    return LockResult::Held;
+}
+
+void Win32Files::RemoveWorkFolder(const std::string& workFolder) { RemoveDirectoryW(Widen(workFolder).c_str()); }
 
 bool Win32Files::IsRemovableDrive(const std::string& path) {
     std::wstring root;

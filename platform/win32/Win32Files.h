@@ -18,6 +18,8 @@ public:
     bool SetFileStatus(const std::string& path, const FileStatus& status) override;
     bool CanCreateFileIn(const std::string& folder) override;
     bool IsFileInUse(const std::string& path) override;
+    LockResult LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) override;
+    void RemoveWorkFolder(const std::string& workFolder) override;
 };
 
 }  // namespace kavrel

@@ -2,6 +2,9 @@
 // application owns for the whole program.
 #pragma once
 
+#include <memory>
+
+#include "lha/dll/Win32FileSystem.h"
 #include "platform/win32/Win32ArchiveLibrary.h"
 #include "platform/win32/Win32Dialogue.h"
 #include "platform/win32/Win32Files.h"
@@ -22,7 +25,9 @@ struct Win32Seams {
         user.SetOwner(view);
         archives.SetOwner(view);
     }
-    RunSeams Run() { return RunSeams{files, files, files, files, registry, user, log, archives, machine}; }
+    RunSeams Run() {
+        return RunSeams{files, files, files, files, registry, user, log, archives, machine, *staging, *hashing};
+    }
 
     Win32Files files;
     Win32Registry registry;
@@ -30,6 +35,8 @@ struct Win32Seams {
     Win32Log log;
     Win32Dialogue user{log};
     Win32ArchiveLibrary archives;
+    std::unique_ptr<lha::FileSystem> staging = lha::MakeWin32FileSystem();
+    std::unique_ptr<Hashing> hashing = MakeSystemHashing();
 };
 
 }  // namespace kavrel

@@ -36,6 +36,8 @@ public:
         return std::make_unique<Output>(*this, std::move(real));
     }
     bool Move(const std::string& from, const std::string& to) override { return Step() && real_->Move(from, to); }
+    bool Replace(const std::string& from, const std::string& to) override { return Step() && real_->Replace(from, to); }
+    std::vector<std::string> ListFiles(const std::string& folder) override { return real_->ListFiles(folder); }
     bool Remove(const std::string& path) override { return real_->Remove(path); }
     void SetModificationTime(const std::string& path, std::int64_t t) override { real_->SetModificationTime(path, t); }
     bool FreeSpace(const std::string& path, std::uint64_t& bytes) override {

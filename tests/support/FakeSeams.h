@@ -12,6 +12,7 @@
 
 #include "platform/RunSeams.h"
 #include "tests/support/MemoryFiles.h"
+#include "tests/support/MemoryStaging.h"
 
 namespace kavrel::test {
 
@@ -229,8 +230,10 @@ struct TestSeams {
     RecordingLog log;
     ScriptedArchives archives{files};
     FakeMachine machine;
+    MemoryStaging staging{files};
+    std::unique_ptr<Hashing> hashing = MakeSystemHashing();
 
-    RunSeams Run() { return {files, files, files, files, registry, user, log, archives, machine}; }
+    RunSeams Run() { return {files, files, files, files, registry, user, log, archives, machine, staging, *hashing}; }
 };
 
 }  // namespace kavrel::test

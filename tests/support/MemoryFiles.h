@@ -133,6 +133,39 @@ public:
         return folders_.count(Key(folder)) && !IsIn(readOnlyFolders, folder);
     }
     bool IsFileInUse(const std::string& path) override { return HasFile(path) && IsIn(filesInUse, path); }
+    // A work folder whose lock another run holds; work folders that cannot be made.
+    std::set<std::string> lockedWorkFolders, unusableWorkFolders;
+    LockResult LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) override {
+        if (IsIn(lockedWorkFolders, workFolder)) return LockResult::Busy;
+        if (IsIn(unusableWorkFolders, workFolder) || HasFile(workFolder)) return LockResult::Unavailable;
+        if (!HasFolder(workFolder) && !MakeDirectory(workFolder)) return LockResult::Unavailable;
+        lock = std::make_unique<Lock>();
+        return LockResult::Held;
+    }
+    void RemoveWorkFolder(const std::string& workFolder) override {
+        const std::string key = Key(workFolder);
+        for (const std::string& entry : order_) {
+            if (entry.rfind(key + "\\", 0) == 0) return;  // not empty
+        }
+        Remove(workFolder);
+    }
+
+    // For the staging file system over these files (MemoryStaging.h).
+    File* Find(const std::string& path) {
+        auto it = files_.find(Key(path));
+        return it == files_.end() ? nullptr : &it->second;
+    }
+    // Renames a file, keeping its bytes and status; false when `to` exists or its folder
+    // does not.
+    bool Rename(const std::string& from, const std::string& to) {
+        const File* f = Find(from);
+        if (f == nullptr || Exists(to) || !ParentExists(Key(to))) return false;
+        const File moved = *f;
+        Remove(from);
+        AddFile(to, moved.data);
+        *Find(to) = moved;
+        return true;
+    }
 
     // Windows-style key of a path: '/' -> '\', runs of '\' collapsed, no trailing '\'
     // (except at a drive root), ASCII upper case.

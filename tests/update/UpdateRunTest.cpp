@@ -131,7 +131,9 @@ TEST_F(UpdateRunTest, WindowsDirectoryOfAnyLength) {
     AddItem(1, kArchive, "A", "");
     EXPECT_EQ(Run(), 1);
     ASSERT_EQ(Extractions().size(), 1u);
-    EXPECT_EQ(Extractions()[0], "e -mcw" + machine.windowsDirectory + " \"D:\\MEDIUM\\A\" \"C:\\PROG\\\\\"");
+    // The Windows directory is the test's work folder; extraction stages in the installation.
+    EXPECT_EQ(archives.Commands('t')[0], "t -mcw" + machine.windowsDirectory + " \"D:\\MEDIUM\\A\"");
+    EXPECT_EQ(Extractions()[0], "e -mcwC:\\PROG\\\\~Kavrel \"D:\\MEDIUM\\A\" \"C:\\PROG\\\\\"");
 }
 
 }  // namespace
