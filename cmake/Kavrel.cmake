@@ -4,8 +4,8 @@
 # leaves room for info.txt, the artwork and the update on the first 1.44 MB floppy.
 set(KAVREL_SHIPPED_LIMIT 262144)
 
-# kavrel_keeps_exceptions(target): the target goes into UNLHA32.dll, which keeps C++
-# exceptions (and their unwind tables) in the shipped trees, where the rest has none.
+# kavrel_keeps_exceptions(target): a vendor tool (or a part only they use) keeps C++
+# exceptions in the shipped trees, where what ships on a medium has none.
 function(kavrel_keeps_exceptions target)
   if(KAVREL_SHIPPING)
     target_compile_options(${target} PRIVATE -fexceptions -fasynchronous-unwind-tables -fthreadsafe-statics)

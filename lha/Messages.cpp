@@ -4,7 +4,7 @@
 
 namespace kavrel::lha::msg {
 namespace {
-std::string Q(const std::string& s) { return "「" + s + "」"; }
+std::string Q(const std::string& s) { return Quoted(s); }
 std::string N(int index) { return DecimalText(index + 1LL) + " 番目"; }
 }  // namespace
 
@@ -63,20 +63,11 @@ std::string OutsideDestination(const std::string& entry) {
 }
 std::string CrcMismatch(const std::string& entry) { return Q(entry) + "の CRC が一致しません。書庫が壊れています。"; }
 std::string Corrupt(const std::string& entry) { return Q(entry) + "の圧縮データが壊れています。"; }
-std::string WriteFailed(const std::string& path) { return Q(path) + "に書き込めません。"; }
-std::string ReplaceFailed(const std::string& path) {
-    return Q(path) + "を置き換えられません（ほかのプログラムが使っているか、書き込みが禁止されています）。"
-           "書庫のファイルはどれも展開していません。";
-}
-std::string OldFileKeptAt(const std::string& path, const std::string& aside) {
-    return "元の" + Q(path) + "は" + Q(aside) + "に残っています。";
-}
 std::string NotEnoughSpace(const std::string& folder, std::uint64_t needed, std::uint64_t free) {
     return "空き容量が足りません。展開先" + Q(folder) + "には " + DecimalText(needed) + " バイトが必要ですが、空きは " +
            DecimalText(free) + " バイトです。";
 }
 std::string DestinationFailed(const std::string& path) { return "展開先フォルダ" + Q(path) + "を作成できません。"; }
-std::string FolderInTheWay(const std::string& path) { return Q(path) + "と同じ名前のフォルダかファイルがあり、展開できません。"; }
 std::string BadCommandLine(const std::string& detail) { return "コマンドラインが正しくありません（" + detail + "）。"; }
 std::string TooManyEntries() { return "書庫のエントリが多すぎます。"; }
 std::string OutOfMemory() { return "メモリが足りないため展開できません。"; }

@@ -10,6 +10,9 @@
 
 namespace kavrel::lha::msg {
 
+// 「s」
+std::string Quoted(const std::string& s);
+
 std::string ArchiveNotFound(const std::string& path);
 std::string ArchiveOpenFailed(const std::string& path);
 std::string NotAnArchive(const std::string& path);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "lha/Messages.h"
+#include "platform/Text.h"
 
 namespace kavrel::lha {
 namespace {
@@ -242,8 +243,7 @@ std::string Staging::RollBack(std::size_t count) {
     return problems;
 }
 
-Recovery RecoverCommit(FileSystem& fs, const std::string& workFolder,
-                       const std::function<bool(const std::string&)>& mayTouch) {
+Recovery RecoverCommit(FileSystem& fs, const std::string& workFolder, const TargetRule& rule) {
     Recovery r;
     const char sep = fs.Separator();
     const std::string record = JoinPath(fs, workFolder, kCommitRecordName);
@@ -282,7 +282,7 @@ Recovery RecoverCommit(FileSystem& fs, const std::string& workFolder,
             }
             Line l{line.substr(0, t1), line.substr(t1 + 1, t2 - t1 - 1), line.substr(t2 + 1)};
             valid = IsOurName(l.staged, kNewPrefix) && (l.aside.empty() || IsOurName(l.aside, kOldPrefix)) &&
-                    !IsWithin(l.target, workFolder, sep) && mayTouch(l.target);
+                    !IsWithin(l.target, workFolder, sep) && rule.MayTouch(l.target);
             lines.push_back(std::move(l));
         }
         if (!valid || !end) {
@@ -295,7 +295,7 @@ Recovery RecoverCommit(FileSystem& fs, const std::string& workFolder,
             }
             lines.clear();
         } else {
-            r.log.push_back("commit record " + record + ": " + std::to_string(lines.size()) + " files");
+            r.log.push_back("commit record " + record + ": " + DecimalText(lines.size()) + " files");
         }
         for (const Line& l : lines) {
             const std::string staged = JoinPath(fs, workFolder, l.staged);

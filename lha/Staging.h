@@ -12,7 +12,6 @@
 // tool, other callers), they wait beside their targets and nothing is recorded.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,7 +90,11 @@ struct Recovery {
 // files of the work folder and on targets `mayTouch` accepts; a record that names
 // anything else is ignored. Then removes every staged and set-aside file of the work
 // folder, except old files that could not be put back.
-Recovery RecoverCommit(FileSystem& fs, const std::string& workFolder,
-                       const std::function<bool(const std::string&)>& mayTouch);
+class TargetRule {
+public:
+    virtual ~TargetRule() = default;
+    virtual bool MayTouch(const std::string& target) const = 0;
+};
+Recovery RecoverCommit(FileSystem& fs, const std::string& workFolder, const TargetRule& rule);
 
 }  // namespace kavrel::lha

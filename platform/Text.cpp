@@ -77,6 +77,15 @@ std::string Decimal(unsigned long long magnitude, bool negative) {
 
 }  // namespace
 
+std::string Concat(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const std::string_view p : parts) size += p.size();
+    std::string out;
+    out.reserve(size);
+    for (const std::string_view p : parts) out.append(p);
+    return out;
+}
+
 std::string UnsignedDecimalText(unsigned long long value) { return Decimal(value, false); }
 
 std::string SignedDecimalText(long long value) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <concepts>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -27,6 +28,10 @@ void Cp932UpperCase(std::string& bytes);
 // UTF-8 <-> UTF-16. Malformed UTF-8 becomes U+FFFD; lone surrogates likewise.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// The parts one after another, in one allocation: in the shipped programs a chain of
+// `+` costs code at every message; this costs one call.
+std::string Concat(std::initializer_list<std::string_view> parts);
 
 // Upper-cases ASCII a-z only.
 std::string AsciiUpper(std::string_view text);

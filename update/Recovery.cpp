@@ -19,6 +19,24 @@ bool IsBelow(const std::string& path, const std::string& folder) {
     return true;
 }
 
+// A target inside one of the roots and outside the work folder.
+class Roots : public lha::TargetRule {
+public:
+    Roots(const std::vector<std::string>& roots, std::string work) : roots_(roots), work_(std::move(work)) {}
+    bool MayTouch(const std::string& target) const override {
+        const std::string t = NormalizedPath(target);
+        if (t.empty() || IsBelow(t, work_)) return false;
+        for (const std::string& root : roots_) {
+            if (IsBelow(t, root)) return true;
+        }
+        return false;
+    }
+
+private:
+    const std::vector<std::string>& roots_;
+    std::string work_;
+};
+
 constexpr const char* kKeptText =
     "前回中断された更新の後始末で、元に戻せなかったファイルがあります。\n元のファイルは次の場所に残っています。\n";
 
@@ -73,16 +91,8 @@ RecoveryResult RecoverInstallation(const RunSeams& seams, const UpdateDescriptio
     if (result.sameMedium) {
         for (const UpdateItem& item : desc.m_items) roots.push_back(NormalizedPath(installFolder + item.subfolder));
     }
-    const std::string work = NormalizedPath(workFolder);
-    const auto mayTouch = [&](const std::string& target) {
-        const std::string t = NormalizedPath(target);
-        if (t.empty() || IsBelow(t, work)) return false;
-        for (const std::string& root : roots) {
-            if (IsBelow(t, root)) return true;
-        }
-        return false;
-    };
-    const lha::Recovery r = lha::RecoverCommit(seams.staging, workFolder, mayTouch);
+    const Roots rule(roots, NormalizedPath(workFolder));
+    const lha::Recovery r = lha::RecoverCommit(seams.staging, workFolder, rule);
     for (const std::string& line : r.log) seams.log.Log("recovery: " + line);
     result.keptFiles = r.keptFiles;
     if (!r.keptFiles.empty()) {

@@ -270,40 +270,39 @@ std::optional<RunOutcome> ItemRun::CopyPlainFile(int index, const std::string& t
     const std::string destination = target + PlainFileTargetName(ItemAt(index).name);
     progress_.Item(index + 1, Count(), ItemAt(index).name, false);
     const std::uint64_t started = seams_.machine.Milliseconds();
-    const auto failed = [&](const std::string& why) {
-        seams_.log.Log("item " + DecimalText(index + 1) + ": copy " + source + " -> " + destination + " failed: " + why);
-        return Stop(RunOutcome::CopyFailed, destination);
-    };
-
     FileStatus status;
-    std::unique_ptr<InputFile> in = seams_.files.OpenRead(source);
-    if (!in || !seams_.installation.GetFileStatus(source, status)) return failed("the source cannot be read");
-    lha::Staging staging(seams_.staging, WorkFolderOf(folder_));
-    std::unique_ptr<lha::OutputFile> out = staging.Add(target, destination);
-    if (!out) return failed("no file can be made in the work folder");
-    std::vector<char> buffer(256 * 1024);
     std::uint64_t copied = 0;
-    while (const std::size_t n = in->Read(buffer.data(), buffer.size())) {
-        if (!out->Write(buffer.data(), n)) return failed("writing stopped after " + DecimalText(copied) + " bytes");
+    std::string error;
+    std::unique_ptr<InputFile> in = seams_.files.OpenRead(source);
+    lha::Staging staging(seams_.staging, WorkFolderOf(folder_));
+    std::unique_ptr<lha::OutputFile> out;
+    if (in && seams_.installation.GetFileStatus(source, status)) out = staging.Add(target, destination);
+    bool ok = out != nullptr;
+    std::vector<char> buffer(256 * 1024);
+    while (ok) {
+        const std::size_t n = in->Read(buffer.data(), buffer.size());
+        if (n == 0) break;
+        ok = out->Write(buffer.data(), n);
         copied += n;
         progress_.Bytes(copied, status.size);
     }
     // A read error looks like the end of the file: the length tells them apart.
-    if (!out->Close() || copied != status.size) {
-        return failed(DecimalText(copied) + " of " + DecimalText(status.size) + " bytes copied");
-    }
+    ok = ok && out->Close() && copied == status.size;
     out.reset();
-    std::string error;
-    if (!staging.Commit(error)) return failed(error);
+    if (!ok || !staging.Commit(error)) {
+        seams_.log.Log(Concat({"item ", DecimalText(index + 1), ": copy ", source, " -> ", destination, " failed after ",
+                               DecimalText(copied), " of ", DecimalText(status.size), " bytes ", error}));
+        return Stop(RunOutcome::CopyFailed, destination);
+    }
     // Windows marks a new file for archiving: no flag survives; the source's time is kept.
     FileStatus placed;
     if (!seams_.installation.GetFileStatus(destination, placed)) return Stop(RunOutcome::AttributesFailed, source);
     placed.lastWriteTime = status.lastWriteTime;
     placed.attributes = 0;
     if (!seams_.installation.SetFileStatus(destination, placed)) return Stop(RunOutcome::AttributesFailed, source);
-    seams_.log.Log("item " + DecimalText(index + 1) + "/" + DecimalText(Count()) + ": file " + source + " (disk " +
-                   DecimalText(ItemAt(index).disk) + ") -> " + destination + ": " + DecimalText(copied) +
-                   " bytes, " + DecimalText(seams_.machine.Milliseconds() - started) + " ms");
+    seams_.log.Log(Concat({"item ", DecimalText(index + 1), "/", DecimalText(Count()), ": file ", source, " (disk ",
+                           DecimalText(ItemAt(index).disk), ") -> ", destination, ": ", DecimalText(copied), " bytes, ",
+                           DecimalText(seams_.machine.Milliseconds() - started), " ms"}));
     return std::nullopt;
 }
 

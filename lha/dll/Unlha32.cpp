@@ -89,6 +89,7 @@ extern "C" int WINAPI UnlhaEntry8(int) { return 0; }
 // No dialogs: the update run shows the message itself. The owner window hears the
 // progress (Unlha32.h).
 extern "C" int WINAPI Unlha(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
+#if defined(__cpp_exceptions)
     try {
         return Run(owner, commandLine, output, outputSize);
     } catch (const std::bad_alloc&) {
@@ -97,4 +98,9 @@ extern "C" int WINAPI Unlha(HWND owner, LPCSTR commandLine, LPSTR output, DWORD 
         Put(ToCp932("展開中に予期しないエラーが起きました。"), output, outputSize);
     }
     return UNLHA32_FAILED;
+#else
+    // As shipped: a failed allocation ends the process (NoExceptions.cpp); the commit
+    // record lets the next run finish what this one began.
+    return Run(owner, commandLine, output, outputSize);
+#endif
 }

@@ -30,10 +30,27 @@ FatalErrorHandler g_fatal = nullptr;
 
 void SetFatalErrorHandler(FatalErrorHandler handler) noexcept { g_fatal = handler; }
 
+namespace {
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM found) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+}  // namespace
+
 void ShippedTerminate() noexcept {
     if (g_fatal != nullptr) g_fatal();
-    ::MessageBoxW(nullptr, L"内部エラーが起きたため終了します。", L"エラー",
-                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    // UNLHA32.dll has a handler of its own that Kavrel cannot set: in a run that shows no
+    // window (unattended), no box may wait for a click.
+    bool visible = false;
+    ::EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&visible));
+    if (visible) {
+        ::MessageBoxW(nullptr, L"内部エラーが起きたため終了します。", L"エラー", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    }
     ::TerminateProcess(::GetCurrentProcess(), 6);  // Kavrel's exit code for an error of its own
     for (;;) {
     }

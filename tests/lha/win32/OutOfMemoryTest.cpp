@@ -1,6 +1,8 @@
-// Entry 301 when memory runs out: every allocation of a whole extraction is made to fail
-// in turn (the first, the second, ...), with the library's own sources and the shipped
-// programs' runtime pieces. Each must end in the library's message and a nonzero result
+// Entry 301 when memory runs out, as the library behaves where it is built with
+// exceptions (the shipped UNLHA32.dll has none: there a failed allocation ends the
+// process, and the next run recovers its recorded commit): every allocation of a whole
+// extraction is made to fail in turn (the first, the second, ...), with the library's
+// own sources and the throwing runtime pieces. Each must end in the library's message and a nonzero result
 // (or in success, when only the clean-up after the last new file was put in place ran
 // short), never in std::terminate (which would take Kavrel.exe down with the library);
 // the file already installed must be the old one or the whole new one, never a part or
