@@ -41,6 +41,10 @@ public:
     // Renames a file on its volume, keeping its bytes and attributes, and returns once the
     // rename is on the disk. Never replaces: false when `to` exists.
     virtual bool Move(const std::string& from, const std::string& to) = 0;
+    // Gives the file `from` a second name `to` (a hard link), so that its bytes stay
+    // there when `from` is replaced. False where the volume has no such links (FAT), when
+    // `to` exists, or when `from` is read-only (a replace of it would fail).
+    virtual bool Link(const std::string& from, const std::string& to) = 0;
     // Like Move, but an existing `to` (a file) is replaced in the same step.
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
     // The names of the plain files (no folders, no links) in `folder`.

@@ -213,6 +213,11 @@ public:
         if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) return false;
         return ::rename(from.c_str(), to.c_str()) == 0;
     }
+    bool Link(const std::string& from, const std::string& to) override {
+        struct stat st;
+        if (::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return false;
+        return ::link(from.c_str(), to.c_str()) == 0;
+    }
     bool Replace(const std::string& from, const std::string& to) override {
         return ::rename(from.c_str(), to.c_str()) == 0;
     }

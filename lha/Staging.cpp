@@ -143,7 +143,7 @@ std::unique_ptr<OutputFile> Staging::Add(const std::string& folder, const std::s
         if (temporary.empty()) break;
         // Listed before it is created, so that the destructor removes it even when memory
         // runs out between the two.
-        files_.push_back(File{folder, temporary, target, std::string(), false, false});
+        files_.push_back(File{folder, temporary, target, std::string(), false, false, false});
         std::unique_ptr<OutputFile> out = fs_.CreateNew(temporary);
         if (out) return out;
         files_.pop_back();
@@ -205,8 +205,17 @@ bool Staging::Commit(std::string& error) {
     for (std::size_t i = 0; i < files_.size(); ++i) {
         File& f = files_[i];
         const bool there = !f.aside.empty() && fs_.Stat(f.target) == FileSystem::Kind::File;
-        bool ok = !there || (f.movedAside = fs_.Move(f.target, f.aside));
-        if (ok) ok = f.placed = fs_.Move(f.temporary, f.target);
+        bool ok;
+        if (there && (f.linked = fs_.Link(f.target, f.aside))) {
+            // The old bytes keep a second name, and the new file takes the target's in one
+            // step: at no moment is the target missing.
+            ok = f.placed = fs_.Replace(f.temporary, f.target);
+            if (!ok && fs_.Remove(f.aside)) f.linked = false;
+        } else {
+            // No links here (FAT), or a read-only file: moved aside, then the new one in.
+            ok = !there || (f.movedAside = fs_.Move(f.target, f.aside));
+            if (ok) ok = f.placed = fs_.Move(f.temporary, f.target);
+        }
         if (!ok) {
             // What the user must do comes first: the message may be cut short.
             const std::string kept = RollBack(i + 1);
@@ -221,7 +230,7 @@ bool Staging::Commit(std::string& error) {
     // The commit is complete once its record is gone; only then do the old files go.
     if (recorded_) fs_.Remove(JoinPath(fs_, work_, kCommitRecordName));
     for (const File& f : files_) {
-        if (f.movedAside) fs_.Remove(f.aside);
+        if (f.movedAside || f.linked) fs_.Remove(f.aside);
     }
     return true;
 }
@@ -230,6 +239,17 @@ std::string Staging::RollBack(std::size_t count) {
     std::string problems;
     while (count > 0) {
         File& f = files_[--count];
+        if (f.linked) {
+            // the old file takes its name back in one step
+            if (!f.placed) {
+                if (fs_.Remove(f.aside)) f.linked = false;
+            } else if (fs_.Replace(f.aside, f.target)) {
+                f.placed = f.linked = false;
+            } else {
+                problems += msg::OldFileKeptAt(f.target, f.aside);
+            }
+            continue;
+        }
         // the new file goes back to its temporary name, which the destructor removes
         if (f.placed && fs_.Move(f.target, f.temporary)) f.placed = false;
         if (f.movedAside) {
@@ -305,10 +325,17 @@ Recovery RecoverCommit(FileSystem& fs, const std::string& workFolder, const Targ
             const bool hasAside = !aside.empty() && fs.Stat(aside) == FileSystem::Kind::File;
             bool ok = true;
             if (hasStaged) {
-                // the commit had not reached this file, or had moved only the old one aside
-                if (target == FileSystem::Kind::File) ok = hasAside ? false : !aside.empty() && fs.Move(l.target, aside);
-                else ok = target == FileSystem::Kind::Missing;
-                ok = ok && fs.Move(staged, l.target);
+                // The commit had not reached this file, had kept the old bytes under a second
+                // name, or had moved the old file aside: the new one goes in, the old one is
+                // kept aside until the end.
+                bool replace = false;
+                if (target == FileSystem::Kind::File) {
+                    replace = hasAside || (!aside.empty() && fs.Link(l.target, aside));
+                    ok = replace || (!aside.empty() && fs.Move(l.target, aside));
+                } else {
+                    ok = target == FileSystem::Kind::Missing;
+                }
+                ok = ok && (replace ? fs.Replace(staged, l.target) : fs.Move(staged, l.target));
                 r.log.push_back((ok ? "moved in: " : "could not move in: ") + l.target);
             } else if (target == FileSystem::Kind::Missing && hasAside) {
                 ok = fs.Move(aside, l.target);

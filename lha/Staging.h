@@ -55,6 +55,7 @@ private:
         std::string target;
         std::string aside;  // where the old file goes while the commit runs; empty: none
         bool movedAside = false;
+        bool linked = false;  // `aside` is a second name of the old file, still at target
         bool placed = false;
     };
     // A name in `folder` that does not exist yet and is no target of this staging.

@@ -45,6 +45,7 @@ public:
     std::unique_ptr<lha::OutputFile> CreateNew(const std::string&) override { return nullptr; }
     bool Move(const std::string&, const std::string&) override { return false; }
     bool Replace(const std::string&, const std::string&) override { return false; }
+    bool Link(const std::string&, const std::string&) override { return false; }
     std::vector<std::string> ListFiles(const std::string&) override { return {}; }
     bool Remove(const std::string&) override { return false; }
     void SetModificationTime(const std::string&, std::int64_t) override {}

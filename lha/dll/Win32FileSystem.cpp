@@ -93,6 +93,12 @@ public:
     bool Move(const std::string& from, const std::string& to) override {
         return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
     }
+    bool Link(const std::string& from, const std::string& to) override {
+        const std::wstring source = Widen(from);
+        const DWORD a = GetFileAttributesW(source.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES || (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT))) return false;
+        return CreateHardLinkW(Widen(to).c_str(), source.c_str(), nullptr) != 0;
+    }
     bool Replace(const std::string& from, const std::string& to) override {
         return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
                0;

@@ -37,6 +37,8 @@ public:
     }
     bool Move(const std::string& from, const std::string& to) override { return Step() && real_->Move(from, to); }
     bool Replace(const std::string& from, const std::string& to) override { return Step() && real_->Replace(from, to); }
+    // Not a step: without a link the commit moves the old file aside instead.
+    bool Link(const std::string& from, const std::string& to) override { return real_->Link(from, to); }
     std::vector<std::string> ListFiles(const std::string& folder) override { return real_->ListFiles(folder); }
     bool Remove(const std::string& path) override { return real_->Remove(path); }
     void SetModificationTime(const std::string& path, std::int64_t t) override { real_->SetModificationTime(path, t); }

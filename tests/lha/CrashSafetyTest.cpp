@@ -63,9 +63,11 @@ std::vector<std::string> States(test::MemoryFiles& files) {
 TEST(CrashSafety, AKillOrAPowerCutAtAnyStepIsRecoveredToAllOldOrAllNew) {
     const std::vector<std::string> allNew(std::size(kTargets), "new");
     const std::vector<std::string> allOld{"old", "old", "missing", "old"};
+    for (const bool links : {true, false}) {
     for (const bool powerCut : {false, true}) {
         for (int killAt = 0;; ++killAt) {
-            SCOPED_TRACE((powerCut ? "power cut at step " : "kill at step ") + std::to_string(killAt));
+            SCOPED_TRACE((powerCut ? "power cut at step " : "kill at step ") + std::to_string(killAt) +
+                         (links ? ", hard links" : ", no hard links (FAT)"));
             test::MemoryFiles files;
             files.AddFolder(kWork);
             files.AddFolder("C:\\PROG\\SUB");
@@ -75,6 +77,7 @@ TEST(CrashSafety, AKillOrAPowerCutAtAnyStepIsRecoveredToAllOldOrAllNew) {
             test::MemoryStaging fs(files);
             fs.failFrom = killAt;
             fs.losesUnflushedData = powerCut;
+            fs.linksWork = links;
             Install(fs);
             const bool finished = fs.steps < killAt;
 
@@ -94,6 +97,7 @@ TEST(CrashSafety, AKillOrAPowerCutAtAnyStepIsRecoveredToAllOldOrAllNew) {
                 break;
             }
         }
+    }
     }
 }
 

@@ -47,8 +47,19 @@ public:
         const bool putBack = from.find("\\old") != std::string::npos;
         return Step() && (putBack || !files_.IsIn(files_.failCopyTo, to)) && files_.Rename(from, to);
     }
+    // A copy stands in for a second name: nothing here writes into a file once placed.
+    bool linksWork = true;
+    bool Link(const std::string& from, const std::string& to) override {
+        const MemoryFiles::File* f = files_.Find(from);
+        if (!Step() || !linksWork || f == nullptr || (f->status.attributes & 0x01) || files_.Exists(to)) return false;
+        const MemoryFiles::File copy = *f;
+        files_.AddFile(to, copy.data);
+        *files_.Find(to) = copy;
+        return true;
+    }
     bool Replace(const std::string& from, const std::string& to) override {
-        if (!Step() || !files_.HasFile(from)) return false;
+        const bool putBack = from.find("\\old") != std::string::npos;
+        if (!Step() || !files_.HasFile(from) || (!putBack && files_.IsIn(files_.failCopyTo, to))) return false;
         if (files_.HasFile(to)) files_.Remove(to);
         return files_.Rename(from, to);
     }

@@ -14,6 +14,7 @@ struct Report {
     WPARAM kind;
     UnlhaProgress progress;
     std::wstring name;
+    std::wstring message;
 };
 
 std::vector<Report> g_reports;
@@ -22,8 +23,10 @@ UINT g_message = 0;
 LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == g_message && g_message != 0) {
         const auto* p = reinterpret_cast<const UnlhaProgress*>(lParam);
-        Report r{wParam, *p, p->entryName ? std::wstring(p->entryName) : std::wstring()};
+        Report r{wParam, *p, p->entryName ? std::wstring(p->entryName) : std::wstring(),
+                 p->message ? std::wstring(p->message) : std::wstring()};
         r.progress.entryName = nullptr;
+        r.progress.message = nullptr;
         g_reports.push_back(r);
         return 12345;  // ignored by the library
     }
@@ -138,9 +141,12 @@ TEST_F(Progress, TheTestCommandReportsEveryEntryInOrder) {
 TEST_F(Progress, AFailureEndsWithTheEnd) {
     Recorder recorder;
     std::string out;
-    EXPECT_NE(Extract(L"TRUNC", folder_ + L"\\t\\", out, 256, recorder.Window()), 0);
+    // An output buffer too small for the message: the end report carries all of it.
+    EXPECT_NE(Extract(L"TRUNC", folder_ + L"\\t\\", out, 16, recorder.Window()), 0);
     EXPECT_EQ(Kinds(), "e");
     ExpectConsistent('e', false);
+    EXPECT_LE(out.size(), 15u);
+    EXPECT_GT(g_reports.back().message.size(), 15u);
     // the command line not understood: no command, no reports
     g_reports.clear();
     EXPECT_NE(Call("q x", out, 256, recorder.Window()), 0);
