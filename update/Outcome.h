@@ -26,6 +26,7 @@ enum class ExitCode : int {
     FolderNotWritable = 13,    // an administrator must run the update
     FolderUnusable = 14,       // the folder's name cannot reach the archive library
     MediumUnusable = 15,       // the medium's path cannot reach the archive library
+    NotEnoughSpace = 19,       // the installation's drive cannot hold the update
     NoSystemName = 20,         // a per-system archive, and no system name was found
     DiskNeeded = 21,           // /S on floppies: another disk is needed
     ArchiveFailed = 30,        // an archive could not be extracted
@@ -52,6 +53,7 @@ inline constexpr ExitCodeInfo kExitCodes[] = {
     {ExitCode::FolderNotWritable, "書き込み権限がない"},
     {ExitCode::FolderUnusable, "フォルダー名が使えない"},
     {ExitCode::MediumUnusable, "更新ディスクの場所が使えない"},
+    {ExitCode::NotEnoughSpace, "空き容量が足りない"},
     {ExitCode::NoSystemName, "システム名称がない"},
     {ExitCode::DiskNeeded, "次のディスクが必要"},
     {ExitCode::ArchiveFailed, "書庫の展開に失敗"},
@@ -69,6 +71,7 @@ enum class RunOutcome {
     FolderNotWritable,     // the user may not write into the folder
     ProductRunning,        // the product's main.exe is running
     FileInUse,             // a file the update replaces is held open
+    NotEnoughSpace,        // the installation's drive cannot hold what the update stages
     NoSystemName,          // a per-system archive, and no system name was found
     MediumUnusable,        // the medium's or the Windows folder's name cannot reach the library
     Cancelled,             // the user cancelled a disk prompt

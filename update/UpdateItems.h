@@ -20,11 +20,17 @@ public:
     ItemRun(const ItemRun&) = delete;
     ItemRun& operator=(const ItemRun&) = delete;
 
-    // Before anything is changed: every archive's command line reaches the library whole.
+    // Before anything is changed: every archive's command line reaches the library whole,
+    // and a per-system archive has a system to be extracted for.
     std::optional<RunOutcome> CheckCommandLines();
-    // Still before any change: the disk the first items lie on is in the drive, and
-    // every item read from it is tested and free to be replaced.
+    // Still before any change: the disk the first items lie on is in the drive (asked
+    // for when it is a later one), every item read from it is tested and free to be
+    // replaced, and the drive holds what they bring.
     std::optional<RunOutcome> PrepareFirstDisk();
+    // A check that changes nothing and asks for no disk: every item on the disk in the
+    // drive is prepared as PrepareFirstDisk prepares it, and the log says what the run
+    // would do, item by item.
+    std::optional<RunOutcome> CheckDiskInDrive();
     // Installs the items in order; empty when every one was installed.
     std::optional<RunOutcome> InstallAll();
 
@@ -37,6 +43,9 @@ private:
     // Tests and checks every item read from the disk now in the drive, from `first` on.
     std::optional<RunOutcome> PrepareDiskFrom(int first);
     std::optional<RunOutcome> PrepareItem(int index);
+    // Whether the installation's drive holds the new bytes of the items just prepared.
+    std::optional<RunOutcome> CheckSpace(std::uint64_t needed);
+    void LogPlan() const;
     std::optional<RunOutcome> Install(int index);
     std::optional<RunOutcome> InstallArchive(int index, const std::string& target);
     std::optional<RunOutcome> CopyPlainFile(int index, const std::string& target);
@@ -61,6 +70,8 @@ private:
     // After a run that left another disk in the drive, disk 1 is asked for once.
     bool mayAskForDiskOne_ = false;
     std::vector<bool> prepared_;
+    // What each prepared item brings: its new bytes, and an archive's entry count.
+    std::vector<std::uint64_t> newBytes_, entries_;
 };
 
 }  // namespace kavrel
