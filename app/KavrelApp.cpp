@@ -56,8 +56,8 @@ void CKavrelApp::OpenLog(const std::wstring& commandLine) {
     m_seams.log.Attach(&m_log);
     m_seams.log.Log("Kavrel " KAVREL_VERSION " (" KAVREL_ARCH ")");
     m_seams.log.Log("command line: " + Narrow(commandLine));
-    m_seams.log.Log(std::string("mode: ") + (m_options.unattended ? "unattended (/S)" : m_options.check ? "check" : "wizard") +
-                    (m_options.unattended && m_options.check ? ", check (/CHECK)" : ""));
+    m_seams.log.Log(std::string("mode: ") +
+                    (m_options.unattended ? "unattended (/S)" : m_options.check ? "check" : "wizard"));
     m_seams.log.Log("medium folder: " + m_strSourceFolder);
     m_seams.log.Log("Windows " + WindowsVersionText() + ", Windows folder " + m_seams.machine.WindowsDirectory());
 }

@@ -73,8 +73,7 @@ ItemRun::ItemRun(const RunSeams& seams, const UpdateDescription& desc, int syste
       medium_(medium),
       progress_(progress),
       prepared_(items_.size(), false),
-      newBytes_(items_.size(), 0),
-      entries_(items_.size(), 0) {
+      newBytes_(items_.size(), 0) {
     // Asked once: the answer cannot change while the program runs from the medium.
     removable_ = Count() > 0 && seams_.drives.IsRemovableDrive(source_);
     lastDisk_ = removable_ ? medium_.diskInDrive : 1;
@@ -159,43 +158,22 @@ std::optional<RunOutcome> ItemRun::PrepareFirstDisk() {
 std::optional<RunOutcome> ItemRun::CheckDiskInDrive() {
     std::uint64_t needed = 0;
     for (int i = 0; i < Count(); ++i) {
-        if (removable_ && ItemAt(i).disk != lastDisk_) continue;
+        if (removable_ && ItemAt(i).disk != lastDisk_) {
+            seams_.log.Log("item " + DecimalText(i + 1) + ": on disk " + DecimalText(ItemAt(i).disk) + ", not checked");
+            continue;
+        }
         if (auto stopped = PrepareItem(i)) return stopped;
         prepared_[static_cast<std::size_t>(i)] = true;
         needed += newBytes_[static_cast<std::size_t>(i)];
     }
-    if (auto stopped = CheckSpace(needed)) return stopped;
-    LogPlan();
-    return std::nullopt;
-}
-
-void ItemRun::LogPlan() const {
-    for (int i = 0; i < Count(); ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        const UpdateItem& item = ItemAt(i);
-        const bool archive = item.kind == ItemKind::Archive;
-        std::string line = "would install item " + DecimalText(i + 1) + "/" + DecimalText(Count()) + ": " +
-                           (archive ? "archive " + source_ + ArchiveFileName(ArchiveName(i)) : "file " + source_ + item.name) +
-                           " (disk " + DecimalText(item.disk) + ")";
-        if (!prepared_[at]) {
-            line += ": not checked, its disk is not in the drive";
-        } else if (archive) {
-            line += " -> " + Target(i) + ": " + DecimalText(entries_[at]) + " entries, " + DecimalText(newBytes_[at]) + " bytes";
-        } else {
-            line += " -> " + Target(i) + PlainFileTargetName(item.name) + ": " + DecimalText(newBytes_[at]) + " bytes";
-        }
-        seams_.log.Log(line);
-    }
+    return CheckSpace(needed);
 }
 
 // The new files of the items read from one disk, beside everything already there: the
 // replaced files go only once the new ones are in place.
 std::optional<RunOutcome> ItemRun::CheckSpace(std::uint64_t needed) {
     std::uint64_t free = 0;
-    if (needed == 0 || !seams_.installation.FreeBytes(folder_, free)) return std::nullopt;
-    seams_.log.Log("space on the drive of " + folder_ + ": " + DecimalText(needed) + " bytes needed, " +
-                   DecimalText(free) + " free");
-    if (needed <= free) return std::nullopt;
+    if (needed == 0 || !seams_.installation.FreeBytes(folder_, free) || needed <= free) return std::nullopt;
     return Stop(RunOutcome::NotEnoughSpace, folder_ + "\n必要: " + DecimalText(needed) + " バイト、空き: " +
                                                 DecimalText(free) + " バイト");
 }
@@ -234,14 +212,15 @@ std::optional<RunOutcome> ItemRun::PrepareItem(int index) {
             return Stop(RunOutcome::ArchiveFailed, Cp932ToUtf8(output));
         }
         seams_.log.Log("archive " + source_ + ArchiveFileName(name) + " tested: " + DecimalText(watch.names.size()) +
-                       " entries decoded and checked");
+                       " entries decoded and checked, " + DecimalText(watch.entryBytes) + " bytes for " + target);
         for (const std::string& entry : watch.names) replaced.push_back(target + BaseName(entry));
         newBytes_[at] = watch.entryBytes;
-        entries_[at] = watch.names.size();
     } else {
         FileStatus status;
-        if (seams_.installation.GetFileStatus(source_ + ItemAt(index).name, status)) newBytes_[at] = status.size;
+        const std::string source = source_ + ItemAt(index).name;
+        if (seams_.installation.GetFileStatus(source, status)) newBytes_[at] = status.size;
         replaced.push_back(target + PlainFileTargetName(ItemAt(index).name));
+        seams_.log.Log("file " + source + ": " + DecimalText(newBytes_[at]) + " bytes for " + replaced.back());
     }
     // A folder the item adds files to must take new ones (the installation folder itself
     // was checked before).

@@ -28,8 +28,8 @@ public:
     // replaced, and the drive holds what they bring.
     std::optional<RunOutcome> PrepareFirstDisk();
     // A check that changes nothing and asks for no disk: every item on the disk in the
-    // drive is prepared as PrepareFirstDisk prepares it, and the log says what the run
-    // would do, item by item.
+    // drive is prepared as PrepareFirstDisk prepares it (its log line says what the item
+    // would bring where), the others are named as not checked.
     std::optional<RunOutcome> CheckDiskInDrive();
     // Installs the items in order; empty when every one was installed.
     std::optional<RunOutcome> InstallAll();
@@ -45,7 +45,6 @@ private:
     std::optional<RunOutcome> PrepareItem(int index);
     // Whether the installation's drive holds the new bytes of the items just prepared.
     std::optional<RunOutcome> CheckSpace(std::uint64_t needed);
-    void LogPlan() const;
     std::optional<RunOutcome> Install(int index);
     std::optional<RunOutcome> InstallArchive(int index, const std::string& target);
     std::optional<RunOutcome> CopyPlainFile(int index, const std::string& target);
@@ -70,8 +69,8 @@ private:
     // After a run that left another disk in the drive, disk 1 is asked for once.
     bool mayAskForDiskOne_ = false;
     std::vector<bool> prepared_;
-    // What each prepared item brings: its new bytes, and an archive's entry count.
-    std::vector<std::uint64_t> newBytes_, entries_;
+    // The new bytes each prepared item brings.
+    std::vector<std::uint64_t> newBytes_;
 };
 
 }  // namespace kavrel

@@ -150,7 +150,8 @@ ReplaceProbe Win32Files::ProbeReplace(const std::string& path) {
     // writes it: a program that holds it open without sharing writes and deletion, or
     // rights the user lacks, would make that fail half way. A read-only file is asked
     // only for what the run needs before it clears the attribute.
-    const DWORD access = (attributes & FILE_ATTRIBUTE_READONLY) ? DELETE | FILE_WRITE_ATTRIBUTES : GENERIC_WRITE | DELETE;
+    const DWORD access =
+        (attributes & FILE_ATTRIBUTE_READONLY) ? DELETE | FILE_WRITE_ATTRIBUTES : GENERIC_WRITE | DELETE;
     UniqueHandle file = WrapHandle(CreateFileW(wide.c_str(), access,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

@@ -52,7 +52,8 @@ TEST(Win32RunSupport, AFileHeldWithoutSharingIsInUse) {
     ASSERT_NE(h1, INVALID_HANDLE_VALUE);
     ASSERT_NE(h2, INVALID_HANDLE_VALUE);
     EXPECT_EQ(platform.ProbeReplace(held), ReplaceProbe::InUse);
-    EXPECT_EQ(platform.ProbeReplace(shared), ReplaceProbe::Free) << "a reader that shares everything does not stop a replace";
+    EXPECT_EQ(platform.ProbeReplace(shared), ReplaceProbe::Free)
+        << "a reader that shares everything does not stop a replace";
     EXPECT_EQ(platform.ProbeReplace(readOnly), ReplaceProbe::Free) << "read-only is not a refusal: the run clears it";
     EXPECT_EQ(platform.ProbeReplace(temp.Path() + "MISSING.DAT"), ReplaceProbe::Free);
     CloseHandle(h1);

@@ -17,7 +17,8 @@ TEST_F(UpdateRunTest, EmptyItemListStillRegistersAndSetsUpTheLibrary) {
 }
 
 // The administrator's check on an update that would apply: the items on the disk in the
-// drive are tested and listed, a later disk is not asked for, and nothing is written.
+// drive are tested and logged with what they bring where, a later disk is not asked
+// for, and nothing is written.
 TEST_F(UpdateRunTest, CheckOfAGoodUpdateChangesNothingAndSaysWhatTheRunWouldDo) {
     UseRemovableMedium();
     mode = RunMode::Check;
@@ -36,10 +37,8 @@ TEST_F(UpdateRunTest, CheckOfAGoodUpdateChangesNothingAndSaysWhatTheRunWouldDo) 
     EXPECT_FALSE(files.HasFolder("C:\\PROG\\BIN"));
     EXPECT_FALSE(files.HasFile("C:\\PROG\\B.TXT"));
     EXPECT_THAT(log.events, ::testing::IsSupersetOf({
-        "would install item 1/3: archive F:\\DISK\\A.lzh (disk 1) -> C:\\PROG\\\\BIN\\: 2 entries, 20 bytes",
-        "would install item 2/3: file F:\\DISK\\B.TXT (disk 1) -> C:\\PROG\\\\B.TXT: 13 bytes",
-        "would install item 3/3: archive F:\\DISK\\C.lzh (disk 2): not checked, its disk is not in the drive",
-        "space on the drive of C:\\PROG\\\\: 33 bytes needed, 1000 free"}));
+        "archive F:\\DISK\\A.lzh tested: 2 entries decoded and checked, 20 bytes for C:\\PROG\\\\BIN\\",
+        "file F:\\DISK\\B.TXT: 13 bytes for C:\\PROG\\\\B.TXT", "item 3: on disk 2, not checked"}));
 }
 
 struct Refusal {

@@ -57,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyRefusal{"ArchiveEntryInUse", [](TestSeams& p) { p.files.filesInUse.insert("C:\\PROG\\BIN\\PROG.DAT"); },
                      RunOutcome::FileInUse, "更新するファイルを他のプログラムが使用しています。"},
         EarlyRefusal{"ArchiveEntryDenied", [](TestSeams& p) { p.files.filesDenied.insert("C:\\PROG\\BIN\\PROG.DAT"); },
-                     RunOutcome::FolderNotWritable, "インストール先に書き込めません。\nこの更新は管理者の権限で実行する必要があります。\nC:\\PROG\\\\BIN\\PROG.DAT"},
+                     RunOutcome::FolderNotWritable,
+                     "インストール先に書き込めません。\nこの更新は管理者の権限で実行する必要があります。\n"
+                     "C:\\PROG\\\\BIN\\PROG.DAT"},
         EarlyRefusal{"SubFolderNotWritable", [](TestSeams& p) { p.files.readOnlyFolders.insert("C:\\PROG\\BIN"); },
                      RunOutcome::FolderNotWritable, "インストール先に書き込めません。"},
         // Every item's new bytes at once: 17 for FIRST.TXT, 2 x 10 for the archive's entries.
