@@ -169,8 +169,8 @@ std::optional<RunOutcome> ItemRun::CheckDiskInDrive() {
     return CheckSpace(needed);
 }
 
-// The new files of the items read from one disk, beside everything already there: the
-// replaced files go only once the new ones are in place.
+// The new files of the items read from one disk, beside everything already on the drive
+// (the earlier disks' items included): a replaced file goes only once its new one is in.
 std::optional<RunOutcome> ItemRun::CheckSpace(std::uint64_t needed) {
     std::uint64_t free = 0;
     if (needed == 0 || !seams_.installation.FreeBytes(folder_, free) || needed <= free) return std::nullopt;
