@@ -1,5 +1,5 @@
 // Kavrel's command line, for administrators who push the update with the tools their site
-// already runs:   Kavrel.exe [/S] [/LOG=<file>] [/D=<folder>]   or   Kavrel.exe /?
+// already runs:   Kavrel.exe [/S] [/CHECK] [/LOG=<file>] [/D=<folder>]   or   Kavrel.exe /?
 // Switches in any case and any order, except /D=, which comes last and takes the rest of
 // the line, so that a folder with blanks needs no quotes; quoted values are accepted too.
 // Parsed by hand: Kavrel.exe ships on floppies and five switches need no library.
