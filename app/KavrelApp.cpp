@@ -37,7 +37,7 @@ void CKavrelApp::ShowUsage(const std::string& problem) {
 }
 
 void CKavrelApp::OpenLog(const std::wstring& commandLine) {
-    if (m_options.logFile.empty() && !m_options.unattended) return;
+    if (m_options.logFile.empty() && !m_options.unattended && !m_options.check) return;
     std::string path = m_options.logFile.empty() ? DefaultLogPath() : m_options.logFile;
     bool opened = m_log.Open(path);
     if (!opened && m_options.unattended && !m_options.logFile.empty()) {
@@ -56,7 +56,8 @@ void CKavrelApp::OpenLog(const std::wstring& commandLine) {
     m_seams.log.Attach(&m_log);
     m_seams.log.Log("Kavrel " KAVREL_VERSION " (" KAVREL_ARCH ")");
     m_seams.log.Log("command line: " + Narrow(commandLine));
-    m_seams.log.Log(std::string("mode: ") + (m_options.unattended ? "unattended (/S)" : "wizard"));
+    m_seams.log.Log(std::string("mode: ") +
+                    (m_options.unattended ? "unattended (/S)" : m_options.check ? "check" : "wizard"));
     m_seams.log.Log("medium folder: " + m_strSourceFolder);
     m_seams.log.Log("Windows " + WindowsVersionText() + ", Windows folder " + m_seams.machine.WindowsDirectory());
 }
@@ -90,7 +91,9 @@ int CKavrelApp::Main(const std::wstring& commandLine) {
     OpenLog(commandLine);
     const std::uint64_t started = m_seams.machine.Milliseconds();
     ExitCode code = ExitCode::StartFailed;
-    if (m_options.unattended) {
+    // The check needs no pages: its folder comes from /D= or line 16 as an unattended
+    // run's does, so what it shows is what /S /CHECK reports on a fleet.
+    if (m_options.unattended || m_options.check) {
         code = RunUnattended();
     } else if (InitInstance()) {
         code = static_cast<ExitCode>(Run());
@@ -101,8 +104,9 @@ int CKavrelApp::Main(const std::wstring& commandLine) {
 }
 
 ExitCode CKavrelApp::RunUnattended() {
-    m_seams.user.SetUnattended(true);
-    return UnattendedUpdate(m_seams, m_strSourceFolder, m_options.folder);
+    m_seams.user.SetUnattended(m_options.unattended);
+    return UnattendedUpdate(m_seams, m_strSourceFolder, m_options.folder,
+                            m_options.check ? RunMode::Check : RunMode::Install);
 }
 
 bool CKavrelApp::InitInstance() {

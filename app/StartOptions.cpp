@@ -100,6 +100,12 @@ bool ParseStartOptions(std::string_view arguments, StartOptions& options, std::s
                 return false;
             }
             options.unattended = true;
+        } else if (word.size() == 6 && StartsWithNoCase(word, "/CHECK")) {
+            if (options.check) {
+                error = "/CHECK is given twice";
+                return false;
+            }
+            options.check = true;
         } else if (StartsWithNoCase(word, "/LOG=")) {
             std::string value = Unquote(word.substr(5));
             if (value.empty()) {
@@ -121,12 +127,14 @@ bool ParseStartOptions(std::string_view arguments, StartOptions& options, std::s
 }
 
 std::string UsageText() {
-    std::string text = "使い方: Kavrel.exe [/S] [/LOG=ファイル] [/D=フォルダー]\r\n"
+    std::string text = "使い方: Kavrel.exe [/S] [/CHECK] [/LOG=ファイル] [/D=フォルダー]\r\n"
                        "\r\n"
                        "  /S              画面を出さずに更新します (無人更新)。\r\n"
                        "                  フォルダーは /D= か info.txt の 16 行目から取ります。\r\n"
+                       "  /CHECK          何も変更せずに、更新を適用できるかだけを調べます。\r\n"
+                       "                  終了コードは更新したときのもの (0: 適用できる)。\r\n"
                        "  /LOG=ファイル   更新の記録をそのファイルに書きます。\r\n"
-                       "                  /S だけのときは %TEMP%\\Kavrel.log に書きます。\r\n"
+                       "                  /S か /CHECK だけのときは %TEMP%\\Kavrel.log に書きます。\r\n"
                        "  /D=フォルダー   インストール先のフォルダー。最後に指定します\r\n"
                        "                  (空白を含むフォルダーも引用符なしで書けます)。\r\n"
                        "  /?              この説明を表示します。\r\n"

@@ -1,8 +1,8 @@
 // Kavrel's command line, for administrators who push the update with the tools their site
-// already runs:   Kavrel.exe [/S] [/LOG=<file>] [/D=<folder>]   or   Kavrel.exe /?
+// already runs:   Kavrel.exe [/S] [/CHECK] [/LOG=<file>] [/D=<folder>]   or   Kavrel.exe /?
 // Switches in any case and any order, except /D=, which comes last and takes the rest of
 // the line, so that a folder with blanks needs no quotes; quoted values are accepted too.
-// Parsed by hand: Kavrel.exe ships on floppies and four switches need no library.
+// Parsed by hand: Kavrel.exe ships on floppies and five switches need no library.
 #pragma once
 
 #include <string>
@@ -13,6 +13,7 @@ namespace kavrel {
 struct StartOptions {
     bool unattended = false;  // /S: no window of any kind
     bool help = false;        // /?: the usage, nothing else
+    bool check = false;       // /CHECK: everything before the first change, then the verdict
     std::string folder;       // /D=: the installation folder (UTF-8, as given)
     std::string logFile;      // /LOG=: where the run's log goes (UTF-8, as given)
 };

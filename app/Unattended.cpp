@@ -5,7 +5,8 @@
 
 namespace kavrel {
 
-ExitCode UnattendedUpdate(Win32Seams& seams, const std::string& sourceFolder, const std::string& folder) {
+ExitCode UnattendedUpdate(Win32Seams& seams, const std::string& sourceFolder, const std::string& folder,
+                          RunMode mode) {
     UpdateDescription desc;
     if (ReadInfoFile(seams.files, sourceFolder, desc) != 1) {
         seams.log.Log("info.txt cannot be read from " + sourceFolder + ": nothing to do");
@@ -17,7 +18,7 @@ ExitCode UnattendedUpdate(Win32Seams& seams, const std::string& sourceFolder, co
         desc.m_strDestFolder = folder;
     }
     MediumState medium;
-    return ExitCodeFor(RunUpdate(seams.Run(), desc, sourceFolder, medium));
+    return ExitCodeFor(RunUpdate(seams.Run(), desc, sourceFolder, medium, mode));
 }
 
 }  // namespace kavrel

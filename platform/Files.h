@@ -41,6 +41,14 @@ struct FileStatus {
 
 inline constexpr std::uint32_t kReadOnlyAttribute = 0x01;
 
+// Whether an installed file can be replaced now. A read-only attribute alone does not
+// stop it: the run clears that attribute itself.
+enum class ReplaceProbe {
+    Free,          // replaceable, or not there at all
+    InUse,         // another program holds it open without sharing
+    AccessDenied,  // the user may not write, rename or delete it
+};
+
 // Reading, anywhere.
 class FileReader {
 public:
@@ -85,8 +93,6 @@ public:
     // Whether a new file can be made in `folder` (one is created and removed again):
     // false when the user lacks the rights to write there.
     virtual bool CanCreateFileIn(const std::string& folder) = 0;
-    // Whether another program holds `path` open so that it cannot be replaced.
-    virtual bool IsFileInUse(const std::string& path) = 0;
 
     // Held while a run works on an installation; the system lets go of it when the
     // process ends, however it ends.
@@ -101,6 +107,11 @@ public:
     virtual LockResult LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) = 0;
     // Removes the work folder when it is empty.
     virtual void RemoveWorkFolder(const std::string& workFolder) = 0;
+    // Whether `path` can be replaced: opened as a replacement opens it, changing nothing.
+    virtual ReplaceProbe ProbeReplace(const std::string& path) = 0;
+    // The bytes the caller may still write on the drive that holds `folder`; false when
+    // the drive cannot tell.
+    virtual bool FreeBytes(const std::string& folder, std::uint64_t& bytes) = 0;
 };
 
 }  // namespace kavrel

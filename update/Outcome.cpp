@@ -25,6 +25,8 @@ constexpr OutcomeRow kRows[] = {
      "製品が実行中です。\n製品を終了してから、もう一度更新してください。\n%s", true},
     {RunOutcome::FileInUse, "file in use", ExitCode::ProductInUse, kError,
      "更新するファイルを他のプログラムが使用しています。\nプログラムを終了してから、もう一度更新してください。\n%s", true},
+    {RunOutcome::NotEnoughSpace, "not enough space", ExitCode::NotEnoughSpace, kError,
+     "インストール先のドライブの空き容量が足りません。\n空き容量を増やすか、別のフォルダーを選んでください。\n%s", true},
     {RunOutcome::NoSystemName, "no system name", ExitCode::NoSystemName, kNoSystemNameCaption, kNoSystemNameText, true},
     // Choosing another folder cannot help here: the medium itself must move.
     {RunOutcome::MediumUnusable, "medium unusable", ExitCode::MediumUnusable, kError,

@@ -28,6 +28,7 @@ enum class ExitCode : int {
     MediumUnusable = 15,       // the medium's path cannot reach the archive library
     AnotherRun = 16,           // another Kavrel is updating the same installation
     EarlierUpdateUnfinished = 18,  // an earlier update of another medium did not finish
+    NotEnoughSpace = 19,       // the installation's drive cannot hold the update
     NoSystemName = 20,         // a per-system archive, and no system name was found
     DiskNeeded = 21,           // /S on floppies: another disk is needed
     ArchiveFailed = 30,        // an archive could not be extracted
@@ -56,6 +57,7 @@ inline constexpr ExitCodeInfo kExitCodes[] = {
     {ExitCode::MediumUnusable, "更新ディスクの場所が使えない"},
     {ExitCode::AnotherRun, "別の更新が実行中"},
     {ExitCode::EarlierUpdateUnfinished, "以前の更新が終わっていない"},
+    {ExitCode::NotEnoughSpace, "空き容量が足りない"},
     {ExitCode::NoSystemName, "システム名称がない"},
     {ExitCode::DiskNeeded, "次のディスクが必要"},
     {ExitCode::ArchiveFailed, "書庫の展開に失敗"},
@@ -73,6 +75,7 @@ enum class RunOutcome {
     FolderNotWritable,     // the user may not write into the folder
     ProductRunning,        // the product's main.exe is running
     FileInUse,             // a file the update replaces is held open
+    NotEnoughSpace,        // the installation's drive cannot hold what the update stages
     NoSystemName,          // a per-system archive, and no system name was found
     MediumUnusable,        // the medium's or the Windows folder's name cannot reach the library
     AnotherRun,            // another run holds the installation's lock

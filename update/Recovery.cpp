@@ -72,6 +72,21 @@ std::string NormalizedPath(const std::string& path) {
     return out;
 }
 
+RecoveryResult PendingRecovery(const RunSeams& seams, const std::string& workFolder, const std::string& infoSha256) {
+    RecoveryResult result;
+    result.journal = Journal(seams.staging, workFolder).Read();
+    result.sameMedium = result.journal && !infoSha256.empty() && result.journal->infoSha256 == infoSha256;
+    if (result.journal) {
+        seams.log.Log(Concat({"recovery pending: an update of \"", result.journal->title, "\" did not finish",
+                              result.sameMedium ? " (this medium: a run finishes it)" : " (another medium)"}));
+    }
+    const std::string record = lha::JoinPath(seams.staging, workFolder, lha::kCommitRecordName);
+    if (seams.staging.Stat(record) != lha::FileSystem::Kind::Missing) {
+        seams.log.Log("recovery pending: an interrupted commit waits in " + record + "; a run completes it first");
+    }
+    return result;
+}
+
 RecoveryResult RecoverInstallation(const RunSeams& seams, const UpdateDescription& desc,
                                    const std::string& installFolder, const std::string& workFolder,
                                    const std::string& infoSha256) {

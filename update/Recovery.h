@@ -26,6 +26,10 @@ RecoveryResult RecoverInstallation(const RunSeams& seams, const UpdateDescriptio
                                    const std::string& installFolder, const std::string& workFolder,
                                    const std::string& infoSha256);
 
+// What RecoverInstallation would find, changing nothing: the journal, and in the log
+// whether an interrupted commit waits (for /CHECK).
+RecoveryResult PendingRecovery(const RunSeams& seams, const std::string& workFolder, const std::string& infoSha256);
+
 // `path` with "." and ".." resolved and separators made single backslashes; empty when
 // ".." would climb above its drive or share.
 std::string NormalizedPath(const std::string& path);

@@ -40,6 +40,7 @@ public:
             break;
         case ArchiveProgress::Kind::Entry:
             names.push_back(p.entryName);
+            entryBytes += p.entrySize;
             if (logEntries_) {
                 char crc[8];
                 std::snprintf(crc, sizeof crc, "%04X", static_cast<unsigned>(p.entryCrc));
@@ -53,6 +54,7 @@ public:
     std::vector<std::string> names;
     std::uint64_t bytesRead = 0;
     std::string message;
+    std::uint64_t entryBytes = 0;  // the entries' original sizes
 
 private:
     EventLog& log_;
@@ -73,7 +75,8 @@ ItemRun::ItemRun(const RunSeams& seams, const UpdateDescription& desc, int syste
       windows_(windowsDirectory),
       medium_(medium),
       progress_(progress),
-      prepared_(items_.size(), false) {
+      prepared_(items_.size(), false),
+      newBytes_(items_.size(), 0) {
     // Asked once: the answer cannot change while the program runs from the medium.
     removable_ = Count() > 0 && seams_.drives.IsRemovableDrive(source_);
     lastDisk_ = removable_ ? medium_.diskInDrive : 1;
@@ -98,8 +101,10 @@ RunOutcome ItemRun::Stop(RunOutcome outcome, const std::string& detail) {
 
 std::optional<RunOutcome> ItemRun::CheckCommandLines() {
     for (int i = 0; i < Count(); ++i) {
-        // A per-system archive without a system is refused when it is reached.
-        if (ItemAt(i).kind != ItemKind::Archive || (IsSystemArchive(ItemAt(i).name) && systemNumber_ == -1)) continue;
+        // Known since the installation check: refused before the registration, which
+        // would otherwise report the missing name a second time.
+        if (IsSystemArchive(ItemAt(i)) && systemNumber_ == -1) return Stop(RunOutcome::NoSystemName);
+        if (ItemAt(i).kind != ItemKind::Archive) continue;
         const std::string archive = source_ + ArchiveName(i);
         switch (BuildArchiveCommandLines(windows_, archive, Target(i), folder_).problem) {
         case CommandLineProblem::None: break;
@@ -148,33 +153,57 @@ std::optional<RunOutcome> ItemRun::AskForDisk(int index) {
 std::optional<RunOutcome> ItemRun::PrepareFirstDisk() {
     if (Count() == 0) return std::nullopt;
     if (NeedsPrompt(0, lastDisk_, mayAskForDiskOne_)) {
-        // Another disk comes first: the one in the drive holds nothing to check now.
-        if (ItemAt(0).disk != 1) return std::nullopt;
         if (auto stopped = AskForDisk(0)) return stopped;
     }
     return PrepareDiskFrom(0);
 }
 
+std::optional<RunOutcome> ItemRun::CheckDiskInDrive() {
+    std::uint64_t needed = 0;
+    for (int i = 0; i < Count(); ++i) {
+        if (removable_ && ItemAt(i).disk != lastDisk_) {
+            seams_.log.Log("item " + DecimalText(i + 1) + ": on disk " + DecimalText(ItemAt(i).disk) + ", not checked");
+            continue;
+        }
+        if (auto stopped = PrepareItem(i)) return stopped;
+        prepared_[static_cast<std::size_t>(i)] = true;
+        needed += newBytes_[static_cast<std::size_t>(i)];
+    }
+    return CheckSpace(needed);
+}
+
+// The new files of the items read from one disk, beside everything already on the drive
+// (the earlier disks' items included): a replaced file goes only once its new one is in.
+std::optional<RunOutcome> ItemRun::CheckSpace(std::uint64_t needed) {
+    std::uint64_t free = 0;
+    if (needed == 0 || !seams_.installation.FreeBytes(folder_, free) || needed <= free) return std::nullopt;
+    return Stop(RunOutcome::NotEnoughSpace, folder_ + "\n必要: " + DecimalText(needed) + " バイト、空き: " +
+                                                DecimalText(free) + " バイト");
+}
+
 std::optional<RunOutcome> ItemRun::PrepareDiskFrom(int first) {
     // The items read from the disk now in the drive: up to the next prompt.
     bool mayAsk = mayAskForDiskOne_;
+    std::uint64_t needed = 0;
     for (int i = first; i < Count(); ++i) {
         if (i > first && NeedsPrompt(i, lastDisk_, mayAsk)) break;
         if (ItemAt(i).disk == 1) mayAsk = false;
         if (prepared_[static_cast<std::size_t>(i)]) continue;
         if (auto stopped = PrepareItem(i)) return stopped;
         prepared_[static_cast<std::size_t>(i)] = true;
+        needed += newBytes_[static_cast<std::size_t>(i)];
     }
-    return std::nullopt;
+    return CheckSpace(needed);
 }
 
 // An archive is tested in full (every entry decoded, its length and CRC checked, nothing
-// written) and nothing the item will replace may be held open by another program.
+// written), and everything the item will replace is opened as a replacement opens it:
+// neither another program nor missing rights may stop it half way.
 std::optional<RunOutcome> ItemRun::PrepareItem(int index) {
+    const auto at = static_cast<std::size_t>(index);
     const std::string target = Target(index);
     std::vector<std::string> replaced;
     if (ItemAt(index).kind == ItemKind::Archive) {
-        if (IsSystemArchive(ItemAt(index).name) && systemNumber_ == -1) return std::nullopt;
         const std::string name = ArchiveName(index);
         const ArchiveCommandLines lines = BuildArchiveCommandLines(windows_, source_ + name, target, folder_);
         if (lines.problem != CommandLineProblem::None) return std::nullopt;  // refused up front
@@ -186,15 +215,31 @@ std::optional<RunOutcome> ItemRun::PrepareItem(int index) {
             return Stop(RunOutcome::ArchiveFailed, Cp932ToUtf8(output));
         }
         seams_.log.Log("archive " + source_ + ArchiveFileName(name) + " tested: " + DecimalText(watch.names.size()) +
-                       " entries decoded and checked");
+                       " entries decoded and checked, " + DecimalText(watch.entryBytes) + " bytes for " + target);
         for (const std::string& entry : watch.names) replaced.push_back(target + BaseName(entry));
+        newBytes_[at] = watch.entryBytes;
     } else {
+        FileStatus status;
+        const std::string source = source_ + ItemAt(index).name;
+        if (seams_.installation.GetFileStatus(source, status)) newBytes_[at] = status.size;
         replaced.push_back(target + PlainFileTargetName(ItemAt(index).name));
+        seams_.log.Log("file " + source + ": " + DecimalText(newBytes_[at]) + " bytes for " + replaced.back());
+    }
+    // A folder the item adds files to must take new ones (the installation folder itself
+    // was checked before).
+    if (target != folder_ && seams_.files.Exists(target) && !seams_.installation.CanCreateFileIn(target)) {
+        seams_.log.Log("folder " + target + ": a new file cannot be created there");
+        return Stop(RunOutcome::FolderNotWritable, target);
     }
     for (const std::string& path : replaced) {
-        if (seams_.installation.IsFileInUse(path)) {
+        switch (seams_.installation.ProbeReplace(path)) {
+        case ReplaceProbe::Free: break;
+        case ReplaceProbe::InUse:
             seams_.log.Log("file " + path + " is in use by another program");
             return Stop(RunOutcome::FileInUse, path);
+        case ReplaceProbe::AccessDenied:
+            seams_.log.Log("file " + path + " cannot be replaced: access denied");
+            return Stop(RunOutcome::FolderNotWritable, path);
         }
     }
     return std::nullopt;
@@ -217,8 +262,6 @@ std::optional<RunOutcome> ItemRun::InstallAll() {
 }
 
 std::optional<RunOutcome> ItemRun::Install(int index) {
-    // No prompt for a disk whose archive could not be used anyway.
-    if (IsSystemArchive(ItemAt(index)) && systemNumber_ == -1) return Stop(RunOutcome::NoSystemName);
     if (NeedsPrompt(index, lastDisk_, mayAskForDiskOne_)) {
         if (auto stopped = AskForDisk(index)) return stopped;
         if (auto stopped = PrepareDiskFrom(index)) return stopped;

@@ -21,16 +21,22 @@ public:
     ItemRun(const ItemRun&) = delete;
     ItemRun& operator=(const ItemRun&) = delete;
 
-    // Before anything is changed: every archive's command line reaches the library whole.
+    // Before anything is changed: every archive's command line reaches the library whole,
+    // and a per-system archive has a system to be extracted for.
     std::optional<RunOutcome> CheckCommandLines();
-    // Still before any change: the disk the first items lie on is in the drive, and
-    // every item read from it is tested and free to be replaced.
+    // Still before any change: the disk the first items lie on is in the drive (asked
+    // for when it is a later one), every item read from it is tested and free to be
+    // replaced, and the drive holds what they bring.
     std::optional<RunOutcome> PrepareFirstDisk();
     // From now on, each item begun and done is written to `journal` (in `state`).
     void Track(Journal& journal, JournalState& state) {
         journal_ = &journal;
         state_ = &state;
     }
+    // A check that changes nothing and asks for no disk: every item on the disk in the
+    // drive is prepared as PrepareFirstDisk prepares it (its log line says what the item
+    // would bring where), the others are named as not checked.
+    std::optional<RunOutcome> CheckDiskInDrive();
     // Installs the items in order; empty when every one was installed.
     std::optional<RunOutcome> InstallAll();
 
@@ -43,6 +49,8 @@ private:
     // Tests and checks every item read from the disk now in the drive, from `first` on.
     std::optional<RunOutcome> PrepareDiskFrom(int first);
     std::optional<RunOutcome> PrepareItem(int index);
+    // Whether the installation's drive holds the new bytes of the items just prepared.
+    std::optional<RunOutcome> CheckSpace(std::uint64_t needed);
     std::optional<RunOutcome> Install(int index);
     std::optional<RunOutcome> InstallArchive(int index, const std::string& target);
     std::optional<RunOutcome> CopyPlainFile(int index, const std::string& target);
@@ -70,6 +78,8 @@ private:
     std::vector<bool> prepared_;
     Journal* journal_ = nullptr;
     JournalState* state_ = nullptr;
+    // The new bytes each prepared item brings.
+    std::vector<std::uint64_t> newBytes_;
 };
 
 }  // namespace kavrel

@@ -68,7 +68,7 @@ private:
 
 // What would stop the update half way and can be known without writing anything.
 std::optional<RunOutcome> CheckBeforeChanges(const RunSeams& seams, const std::string& folder, ItemRun& items,
-                                             const HeldWorkFolder& work) {
+                                             const HeldWorkFolder& work, RunMode mode) {
     if (auto stopped = items.CheckCommandLines()) return stopped;
     // Without its work folder the run could not stage, record or recover anything.
     if (!work.Held()) {
@@ -84,18 +84,21 @@ std::optional<RunOutcome> CheckBeforeChanges(const RunSeams& seams, const std::s
         seams.log.Log("program " + program + " is running");
         return EndRun(seams.user, seams.log, RunOutcome::ProductRunning, program);
     }
-    return items.PrepareFirstDisk();
+    return mode == RunMode::Check ? items.CheckDiskInDrive() : items.PrepareFirstDisk();
 }
+
+constexpr const char* kCheckPassedText = "この更新は適用できます。\n（確認のみ: 何も変更していません）";
 
 }  // namespace
 
 RunOutcome RunUpdate(const RunSeams& seams, UpdateDescription& desc, const std::string& sourceFolder,
-                     MediumState& medium) {
+                     MediumState& medium, RunMode mode) {
     // Held until the run returns; its message boxes are shown under it, as they always were.
     const auto waitCursor = seams.user.BeginWaitCursor();
     auto progress = seams.user.BeginProgress(desc.m_strHeader[0]);
     const std::uint64_t started = seams.machine.Milliseconds();
-    seams.log.Log("run: installation folder " + desc.m_strDestFolder + ", medium " + sourceFolder);
+    seams.log.Log(std::string(mode == RunMode::Check ? "check (nothing is changed)" : "run") +
+                  ": installation folder " + desc.m_strDestFolder + ", medium " + sourceFolder);
 
     const auto finish = [&](RunOutcome outcome) {
         seams.log.Log("run ended after " + DecimalText(seams.machine.Milliseconds() - started) + " ms");
@@ -111,7 +114,11 @@ RunOutcome RunUpdate(const RunSeams& seams, UpdateDescription& desc, const std::
     }
     const std::string infoSha256 = FileSha256(seams.hashing, seams.files, sourceFolder + "info.txt");
     RecoveryResult recovered;
-    if (work.Held()) recovered = RecoverInstallation(seams, desc, folder, work.Path(), infoSha256);
+    // A check recovers nothing: it reads what a run would find and says so.
+    if (work.Held()) {
+        recovered = mode == RunMode::Install ? RecoverInstallation(seams, desc, folder, work.Path(), infoSha256)
+                                             : PendingRecovery(seams, work.Path(), infoSha256);
+    }
     const std::string begunFrom = recovered.sameMedium ? recovered.journal->begunFrom : std::string();
 
     if (auto refused = CheckInstallation(seams, desc, folder, begunFrom)) {
@@ -124,7 +131,13 @@ RunOutcome RunUpdate(const RunSeams& seams, UpdateDescription& desc, const std::
 
     const std::string windowsDirectory = seams.machine.WindowsDirectory();
     ItemRun items(seams, desc, desc.m_nSystemNumber, sourceFolder, folder, windowsDirectory, medium, *progress);
-    if (auto stopped = CheckBeforeChanges(seams, folder, items, work)) return finish(*stopped);
+    if (auto stopped = CheckBeforeChanges(seams, folder, items, work, mode)) return finish(*stopped);
+    if (mode == RunMode::Check) {
+        progress.reset();
+        seams.user.ShowMessage(kCheckPassedText, "確認", MessageButtons::Ok);
+        seams.log.Log("check outcome: the update would apply, exit code 0");
+        return finish(RunOutcome::Completed);
+    }
 
     // The journal is on the disk before the first change.
     JournalState state;

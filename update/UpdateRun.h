@@ -18,10 +18,14 @@ struct MediumState {
     int diskInDrive = 1;
 };
 
+// Install: the update itself. Check: everything before the first change, then the verdict
+// (Completed: the update would apply); nothing is written and no disk is asked for.
+enum class RunMode { Install, Check };
+
 // `sourceFolder` is the medium's folder, ending in a backslash or a bare "X:".
 // What the run writes into `desc` (the probed settings-file name, the system number)
 // stays there for later runs; the item table is left as info.txt names it.
 RunOutcome RunUpdate(const RunSeams& seams, UpdateDescription& desc, const std::string& sourceFolder,
-                     MediumState& medium);
+                     MediumState& medium, RunMode mode = RunMode::Install);
 
 }  // namespace kavrel

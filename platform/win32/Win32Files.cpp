@@ -143,15 +143,33 @@ bool Win32Files::CanCreateFileIn(const std::string& folder) {
     return file != nullptr;
 }
 
-bool Win32Files::IsFileInUse(const std::string& path) {
-    // Replacing the file renames it aside: a program that holds it open without sharing
-    // writes and deletion would make that fail half way.
-    UniqueHandle file = WrapHandle(CreateFileW(Widen(path).c_str(), GENERIC_WRITE | DELETE,
+ReplaceProbe Win32Files::ProbeReplace(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ReplaceProbe::Free;
+    // Replacing the file renames it aside (DELETE, granted by the file or its folder) and
+    // writes it: a program that holds it open without sharing writes and deletion, or
+    // rights the user lacks, would make that fail half way. A read-only file is asked
+    // only for what the run needs before it clears the attribute.
+    const DWORD access =
+        (attributes & FILE_ATTRIBUTE_READONLY) ? DELETE | FILE_WRITE_ATTRIBUTES : GENERIC_WRITE | DELETE;
+    UniqueHandle file = WrapHandle(CreateFileW(wide.c_str(), access,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file) return false;
-    const DWORD error = GetLastError();
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file) return ReplaceProbe::Free;
+    switch (GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return ReplaceProbe::InUse;
+    case ERROR_ACCESS_DENIED: return ReplaceProbe::AccessDenied;
+    default: return ReplaceProbe::Free;  // a failure of another kind is the copy's to report
+    }
+}
+
+bool Win32Files::FreeBytes(const std::string& folder, std::uint64_t& bytes) {
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExW(Widen(folder).c_str(), &available, nullptr, nullptr)) return false;
+    bytes = available.QuadPart;
+    return true;
 }
 
 namespace {

@@ -17,9 +17,10 @@ public:
     bool GetFileStatus(const std::string& path, FileStatus& status) override;
     bool SetFileStatus(const std::string& path, const FileStatus& status) override;
     bool CanCreateFileIn(const std::string& folder) override;
-    bool IsFileInUse(const std::string& path) override;
     LockResult LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) override;
     void RemoveWorkFolder(const std::string& workFolder) override;
+    ReplaceProbe ProbeReplace(const std::string& path) override;
+    bool FreeBytes(const std::string& folder, std::uint64_t& bytes) override;
 };
 
 }  // namespace kavrel

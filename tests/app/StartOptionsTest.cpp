@@ -50,6 +50,14 @@ TEST(StartOptionsTest, QuotedLogFile) {
     EXPECT_EQ(Parse("/LOG=relative.log").logFile, "relative.log");
 }
 
+TEST(StartOptionsTest, CheckWithOrWithoutUnattended) {
+    EXPECT_TRUE(Parse("/CHECK").check);
+    EXPECT_FALSE(Parse("/CHECK").unattended);
+    const StartOptions o = Parse("/s /check /D=E:\\MORVANE");
+    EXPECT_TRUE(o.check && o.unattended);
+    EXPECT_FALSE(Parse("/S").check);
+}
+
 TEST(StartOptionsTest, HelpAloneOrWithOthers) {
     EXPECT_TRUE(Parse("/?").help);
     EXPECT_TRUE(Parse("/S /?").help);
@@ -57,7 +65,8 @@ TEST(StartOptionsTest, HelpAloneOrWithOthers) {
 
 TEST(StartOptionsTest, MalformedSwitchesAreUsageErrors) {
     for (const char* line : {"/X", "-S", "/SILENT", "/S=1", "/S /S", "/LOG", "/LOG=", "/LOG=\"\"", "/LOG=a /LOG=b",
-                             "/D=", "/D=  ", "/D=\"\"", "update.lzh", "/DIR=C:\\X", "//S"}) {
+                             "/D=", "/D=  ", "/D=\"\"", "update.lzh", "/DIR=C:\\X", "//S",
+                             "/CHECK /CHECK", "/CHECKS", "/CHECK=1"}) {
         StartOptions o;
         std::string error;
         EXPECT_FALSE(ParseStartOptions(line, o, error)) << line;

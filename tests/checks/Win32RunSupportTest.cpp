@@ -51,13 +51,17 @@ TEST(Win32RunSupport, AFileHeldWithoutSharingIsInUse) {
                                   nullptr);
     ASSERT_NE(h1, INVALID_HANDLE_VALUE);
     ASSERT_NE(h2, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(platform.IsFileInUse(held));
-    EXPECT_FALSE(platform.IsFileInUse(shared)) << "a reader that shares everything does not stop a replace";
-    EXPECT_FALSE(platform.IsFileInUse(readOnly)) << "read-only is not in use: the run clears it";
-    EXPECT_FALSE(platform.IsFileInUse(temp.Path() + "MISSING.DAT"));
+    EXPECT_EQ(platform.ProbeReplace(held), ReplaceProbe::InUse);
+    EXPECT_EQ(platform.ProbeReplace(shared), ReplaceProbe::Free)
+        << "a reader that shares everything does not stop a replace";
+    EXPECT_EQ(platform.ProbeReplace(readOnly), ReplaceProbe::Free) << "read-only is not a refusal: the run clears it";
+    EXPECT_EQ(platform.ProbeReplace(temp.Path() + "MISSING.DAT"), ReplaceProbe::Free);
     CloseHandle(h1);
     CloseHandle(h2);
-    EXPECT_FALSE(platform.IsFileInUse(held));
+    EXPECT_EQ(platform.ProbeReplace(held), ReplaceProbe::Free);
+    std::uint64_t free = 0;
+    EXPECT_TRUE(platform.FreeBytes(temp.Path(), free));
+    EXPECT_GT(free, 0u);
     SetFileAttributesW(Widen(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

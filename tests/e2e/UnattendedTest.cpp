@@ -6,6 +6,7 @@
 #include <map>
 
 #include "e2e/DemoRun.h"
+#include "support/StoredArchive.h"
 
 namespace kavrel::e2e {
 namespace {
@@ -160,6 +161,70 @@ TEST_F(UnattendedTest, RunningProductOrAFileInUseStopsBeforeAnyChange) {
     EXPECT_NE(Log().find("HELP.TXT is in use"), std::string::npos) << Log();
     EXPECT_EQ(ReadBytes(kInstall + L"\\HELP\\HELP.TXT"), "old help");
     EXPECT_EQ(ReadBytes(kInstall + L"\\BIN\\PROG.DAT"), "<missing>");
+}
+
+// An administrator's check: everything before the first change, then the code the run
+// would end with; the installation and the registry are left byte for byte as they were.
+TEST_F(UnattendedTest, CheckChangesNothingAndEndsWithTheCodeOfTheRun) {
+    ASSERT_TRUE(LayOutDemoMedium(medium_));
+    const auto files = Snapshot(kInstall);
+    const auto registry = RegistrySnapshot();
+    EXPECT_EQ(RunUnattended(L"/S /CHECK /LOG=" + log_), kUpdated);
+    EXPECT_EQ(Snapshot(kInstall), files);
+    EXPECT_EQ(RegistrySnapshot(), registry);
+    for (const char* expected : {"check (nothing is changed)", "entries decoded and checked, ", "README.TXT: ",
+                                 " bytes for E:\\E2E\\MORVANE", "check outcome: the update would apply",
+                                 "exit code 0 after"}) {
+        EXPECT_NE(Log().find(expected), std::string::npos) << expected << "\n" << Log();
+    }
+    EXPECT_EQ(Log().find("registry HKEY_CLASSES_ROOT"), std::string::npos) << Log();
+
+    // Without /S: no wizard page, the verdict in a box.
+    auto& shown = StartWith(medium_, L"/CHECK");
+    EXPECT_EQ(Answer(shown, L"確認", IDOK), "この更新は適用できます。\n（確認のみ: 何も変更していません）");
+    EXPECT_EQ(shown.WaitExit(), kUpdated);
+
+    // Each refusal's own code.
+    ASSERT_TRUE(WriteBytes(kInstall + L"\\ConfigData.xml", "<Version>V6.2</Version>\r\n"));
+    const auto otherVersion = Snapshot(kInstall);
+    EXPECT_EQ(RunUnattended(L"/S /CHECK"), 11);
+    EXPECT_EQ(Snapshot(kInstall), otherVersion);
+    ASSERT_TRUE(LayOutInstallation());
+    const auto fresh = Snapshot(kInstall);
+    std::string help = ReadBytes(medium_ + L"\\HELP.lzh");
+    help[help.size() / 2] ^= 0x55;
+    ASSERT_TRUE(WriteBytes(medium_ + L"\\HELP.lzh", help));
+    EXPECT_EQ(RunUnattended(L"/S /CHECK"), 30);
+    EXPECT_EQ(Snapshot(kInstall), fresh);
+    EXPECT_EQ(RegistrySnapshot(), registry);
+}
+
+// An archive on the second floppy, first in the table, whose third entry Windows cannot
+// create: its disk is asked for and tested before anything is registered or written.
+TEST_F(UnattendedTest, FirstItemOnALaterDiskWithANameWindowsCannotCreateChangesNothing) {
+    ASSERT_TRUE(InstallKavrel(L"F:"));
+    auto lines = DemoLines(kInstall);
+    lines.push_back("2,1,NAMES,BIN\\");
+    ASSERT_TRUE(WriteInfo(L"F:", lines));
+    const auto files = Snapshot(kInstall);
+    const auto registry = RegistrySnapshot();
+
+    auto& kavrel = Start(L"F:");
+    ConfirmUpdate(kavrel);
+    const HWND prompt = kavrel.WaitWindow(L"#32770", L"確認", 30000);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(MessageBoxText(prompt), "2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。");
+    EXPECT_EQ(RegistrySnapshot(), registry) << "registered before its disk was in";
+    const test::StoredArchive names =
+        test::MakeStoredArchive({{"ONE.DAT", "one"}, {"TWO.DAT", "two"}, {"CON.INI", "[device]"}});
+    ASSERT_TRUE(WriteBytes(L"F:\\NAMES.lzh", names.bytes));
+    Click(prompt, IDOK);
+    kavrel.WaitGone(prompt);
+    const std::string text = Answer(kavrel, L"確認", IDOK);
+    EXPECT_NE(text.find("CON.INI"), std::string::npos) << text;
+    EXPECT_EQ(kavrel.WaitExit(), 30);
+    EXPECT_EQ(Snapshot(kInstall), files);
+    EXPECT_EQ(RegistrySnapshot(), registry);
 }
 
 TEST_F(UnattendedTest, RelativeLogAndTheDefaultLogPlace) {

@@ -6,6 +6,7 @@
 #include "pack/MediumShow.h"
 #include "platform/Text.h"
 #include "tests/pack/PackSupport.h"
+#include "tests/support/StoredArchive.h"
 
 namespace kavrel::pack {
 namespace {
@@ -120,6 +121,17 @@ TEST_F(MediumCheckTest, ADamagedArchiveFailsItsFullTest) {
     Diagnostics diags;
     const std::string out = Check(Folder(), diags);
     EXPECT_NE(out.find("info.txt:43: error: DATA.lzh fails its full test"), std::string::npos) << out;
+}
+
+// The customer's run would refuse it before any change: so does the check.
+TEST_F(MediumCheckTest, AnEntryNameWindowsCannotCreateFailsTheTest) {
+    LayOutFolder(FolderLines());
+    WriteText(Folder() + "/DATA.lzh",
+              kavrel::test::MakeStoredArchive({{"ONE.DAT", "one"}, {"TWO.DAT", "two"}, {"CON.INI", "[x]"}}).bytes);
+    Diagnostics diags;
+    const std::string out = Check(Folder(), diags);
+    EXPECT_NE(out.find("info.txt:43: error: DATA.lzh fails its full test"), std::string::npos) << out;
+    EXPECT_NE(out.find("CON.INI"), std::string::npos) << out;
 }
 
 TEST_F(MediumCheckTest, TextFaultsOfTheFileAreReportedWithTheirLines) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -55,8 +56,11 @@ public:
     std::vector<std::string> removablePrefixes;
     // Failures to switch on, by path (any spelling).
     std::set<std::string> failCopyTo, failGetStatus, failSetStatus, failMakeDirectory;
-    // Folders where no new file may be made; files another program holds open.
-    std::set<std::string> readOnlyFolders, filesInUse;
+    // Folders where no new file may be made; files another program holds open; files
+    // the user may not replace.
+    std::set<std::string> readOnlyFolders, filesInUse, filesDenied;
+    // What FreeBytes answers for every drive; unset: the drive cannot tell.
+    std::optional<std::uint64_t> freeBytes;
 
     // --- the seams ---
     bool Exists(const std::string& path) override {
@@ -132,7 +136,6 @@ public:
     bool CanCreateFileIn(const std::string& folder) override {
         return folders_.count(Key(folder)) && !IsIn(readOnlyFolders, folder);
     }
-    bool IsFileInUse(const std::string& path) override { return HasFile(path) && IsIn(filesInUse, path); }
     // A work folder whose lock another run holds; work folders that cannot be made.
     std::set<std::string> lockedWorkFolders, unusableWorkFolders;
     LockResult LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) override {
@@ -165,6 +168,15 @@ public:
         AddFile(to, moved.data);
         *Find(to) = moved;
         return true;
+    }
+    ReplaceProbe ProbeReplace(const std::string& path) override {
+        if (!HasFile(path)) return ReplaceProbe::Free;
+        if (IsIn(filesInUse, path)) return ReplaceProbe::InUse;
+        return IsIn(filesDenied, path) ? ReplaceProbe::AccessDenied : ReplaceProbe::Free;
+    }
+    bool FreeBytes(const std::string&, std::uint64_t& bytes) override {
+        if (freeBytes) bytes = *freeBytes;
+        return freeBytes.has_value();
     }
 
     // Windows-style key of a path: '/' -> '\', runs of '\' collapsed, no trailing '\'

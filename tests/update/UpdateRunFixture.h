@@ -83,9 +83,10 @@ protected:
     }
 
     MediumState medium;
+    RunMode mode = RunMode::Install;
     RunOutcome outcome = RunOutcome::Completed;
     int Run() {
-        outcome = RunUpdate(seams.Run(), desc, source, medium);
+        outcome = RunUpdate(seams.Run(), desc, source, medium, mode);
         return RunResult(outcome);
     }
 

@@ -16,6 +16,31 @@ TEST_F(UpdateRunTest, EmptyItemListStillRegistersAndSetsUpTheLibrary) {
     EXPECT_EQ(registry.ValueOf("veskofile\\shell\\open\\command"), "\"C:\\PROG\\\\main.exe\" \"%1\"");
 }
 
+// The administrator's check on an update that would apply: the items on the disk in the
+// drive are tested and logged with what they bring where, a later disk is not asked
+// for, and nothing is written.
+TEST_F(UpdateRunTest, CheckOfAGoodUpdateChangesNothingAndSaysWhatTheRunWouldDo) {
+    UseRemovableMedium();
+    mode = RunMode::Check;
+    AddItem(1, kArchive, "A", "BIN\\");
+    AddItem(1, kFile, "B.TXT", "");
+    AddItem(2, kArchive, "C", "");
+    archives.archiveEntries["F:\\DISK\\A"] = {"sub/PROG.DAT", "PROG.INI"};
+    files.freeBytes = 1000;
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(outcome, RunOutcome::Completed);
+    ExpectOnlyMessage("この更新は適用できます。\n（確認のみ: 何も変更していません）", "確認");
+    EXPECT_TRUE(registry.keys.empty());
+    EXPECT_EQ(registry.associationNotifications, 0);
+    EXPECT_THAT(archives.archiveCommands, ::testing::ElementsAre(StartsWith("t ")));
+    EXPECT_TRUE(archives.entry6Calls.empty());
+    EXPECT_FALSE(files.HasFolder("C:\\PROG\\BIN"));
+    EXPECT_FALSE(files.HasFile("C:\\PROG\\B.TXT"));
+    EXPECT_THAT(log.events, ::testing::IsSupersetOf({
+        "archive F:\\DISK\\A.lzh tested: 2 entries decoded and checked, 20 bytes for C:\\PROG\\\\BIN\\",
+        "file F:\\DISK\\B.TXT: 13 bytes for C:\\PROG\\\\B.TXT", "item 3: on disk 2, not checked"}));
+}
+
 struct Refusal {
     const char* name;
     void (*breakInstallation)(TestSeams&, UpdateDescription&);

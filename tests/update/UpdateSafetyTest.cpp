@@ -13,25 +13,35 @@ struct EarlyRefusal {
     std::string textStart;
 };
 
-class EarlyRefusalTest : public UpdateRunTest, public ::testing::WithParamInterface<EarlyRefusal> {};
+class EarlyRefusalTest : public UpdateRunTest, public ::testing::WithParamInterface<EarlyRefusal> {
+protected:
+    // The user may fix the cause (close the product, log on as an administrator, free
+    // some space) and try again: back to the destination page, nothing registered,
+    // nothing installed.
+    void ExpectRefusedBeforeAnythingChanges() {
+        AddItem(1, kFile, "FIRST.TXT", "");
+        AddItem(1, kArchive, "A", "BIN\\");
+        archives.archiveEntries["D:\\MEDIUM\\A"] = {"BIN/PROG.DAT", "PROG.INI"};
+        files.AddFile("C:\\PROG\\BIN\\PROG.DAT", "old");
+        files.AddFile("C:\\PROG\\FIRST.TXT", "old");
+        GetParam().fault(seams);
+        EXPECT_EQ(Run(), 0);
+        EXPECT_EQ(outcome, GetParam().outcome);
+        ASSERT_EQ(user.messages.size(), 1u);
+        EXPECT_THAT(user.messages[0].text, StartsWith(GetParam().textStart));
+        EXPECT_EQ(user.messages[0].caption, "エラー");
+        EXPECT_TRUE(registry.keys.empty());
+        EXPECT_TRUE(Extractions().empty());
+        EXPECT_EQ(files.FileAt("C:\\PROG\\FIRST.TXT").data, "old");
+    }
+};
 
-// The user may fix the cause (close the product, log on as an administrator) and try
-// again: back to the destination page, nothing registered, nothing installed.
-TEST_P(EarlyRefusalTest, BackToTheFolderBeforeAnythingChanges) {
-    AddItem(1, kFile, "FIRST.TXT", "");
-    AddItem(1, kArchive, "A", "BIN\\");
-    archives.archiveEntries["D:\\MEDIUM\\A"] = {"BIN/PROG.DAT", "PROG.INI"};
-    files.AddFile("C:\\PROG\\BIN\\PROG.DAT", "old");
-    files.AddFile("C:\\PROG\\FIRST.TXT", "old");
-    GetParam().fault(seams);
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(outcome, GetParam().outcome);
-    ASSERT_EQ(user.messages.size(), 1u);
-    EXPECT_THAT(user.messages[0].text, StartsWith(GetParam().textStart));
-    EXPECT_EQ(user.messages[0].caption, "エラー");
-    EXPECT_TRUE(registry.keys.empty());
-    EXPECT_TRUE(Extractions().empty());
-    EXPECT_EQ(files.FileAt("C:\\PROG\\FIRST.TXT").data, "old");
+TEST_P(EarlyRefusalTest, BackToTheFolderBeforeAnythingChanges) { ExpectRefusedBeforeAnythingChanges(); }
+
+// An administrator's check ends with the code the run would have had.
+TEST_P(EarlyRefusalTest, TheCheckEndsWithTheSameRefusal) {
+    mode = RunMode::Check;
+    ExpectRefusedBeforeAnythingChanges();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -45,7 +55,17 @@ INSTANTIATE_TEST_SUITE_P(
                      RunOutcome::FileInUse, "更新するファイルを他のプログラムが使用しています。"},
         // The archive's stored folder is dropped: its entry lands in the item's folder.
         EarlyRefusal{"ArchiveEntryInUse", [](TestSeams& p) { p.files.filesInUse.insert("C:\\PROG\\BIN\\PROG.DAT"); },
-                     RunOutcome::FileInUse, "更新するファイルを他のプログラムが使用しています。"}),
+                     RunOutcome::FileInUse, "更新するファイルを他のプログラムが使用しています。"},
+        EarlyRefusal{"ArchiveEntryDenied", [](TestSeams& p) { p.files.filesDenied.insert("C:\\PROG\\BIN\\PROG.DAT"); },
+                     RunOutcome::FolderNotWritable,
+                     "インストール先に書き込めません。\nこの更新は管理者の権限で実行する必要があります。\n"
+                     "C:\\PROG\\\\BIN\\PROG.DAT"},
+        EarlyRefusal{"SubFolderNotWritable", [](TestSeams& p) { p.files.readOnlyFolders.insert("C:\\PROG\\BIN"); },
+                     RunOutcome::FolderNotWritable, "インストール先に書き込めません。"},
+        // Every item's new bytes at once: 17 for FIRST.TXT, 2 x 10 for the archive's entries.
+        EarlyRefusal{"NotEnoughSpace", [](TestSeams& p) { p.files.freeBytes = 36; }, RunOutcome::NotEnoughSpace,
+                     "インストール先のドライブの空き容量が足りません。\n空き容量を増やすか、別のフォルダーを選んでください。\n"
+                     "C:\\PROG\\\\\n必要: 37 バイト、空き: 36 バイト"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UpdateRunTest, EveryArchiveOnAFixedMediumIsTestedBeforeTheFirstChange) {
@@ -107,7 +127,7 @@ TEST_F(UpdateRunTest, DamagedArchiveOnALaterDiskStopsBeforeItsDiskIsTouched) {
 }
 
 // With no system name a per-system archive can never be found on any disk: the run
-// stops before it asks for one.
+// stops before it asks for one, and before anything changes.
 TEST_F(UpdateRunTest, NoSystemNameStopsBeforeTheDiskPrompt) {
     UseRemovableMedium();
     files.Remove("C:\\PROG\\SYS12.ico");
@@ -116,24 +136,46 @@ TEST_F(UpdateRunTest, NoSystemNameStopsBeforeTheDiskPrompt) {
     files.AddFile("F:\\DISK\\START3.lzh");
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(outcome, RunOutcome::NoSystemName);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{kM6, kM6}));
-    EXPECT_EQ(Extractions().size(), 1u);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{kM6}));
+    EXPECT_TRUE(Extractions().empty());
+    EXPECT_TRUE(registry.keys.empty());
+}
+
+// The file type is registered only once the disk of the first item is in and tested.
+TEST_F(UpdateRunTest, FirstItemOnALaterDiskIsTestedBeforeTheRegistration) {
+    UseRemovableMedium();
+    AddItem(2, kArchive, "A", "");
+    AddItem(2, kFile, "B.TXT", "");
+    std::vector<std::string> order;
+    const auto when = [&] { return registry.keys.empty() ? " before" : " after"; };
+    archives.onArchiveCommand = [&](const std::string& line, std::string&) {
+        order.push_back(line.substr(0, 1) + when());
+        return 0;
+    };
+    user.onMessage = [&](const ScriptedDialogue::Message& m) {
+        cursorAtMessage.push_back(user.waitCursorsActive);
+        order.push_back((m.text == kM10 ? "M10" : "prompt") + std::string(when()));
+    };
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(order, (std::vector<std::string>{"prompt before", "t before", "e after", "M10 after"}));
 }
 
 // A run that ended with disk 2 in the drive: the next one must not read disk 2 as disk 1.
 TEST_F(UpdateRunTest, NextRunAsksForDiskOneWhenAnotherDiskWasLeftIn) {
     UseRemovableMedium();
-    files.Remove("C:\\PROG\\SYS12.ico");
     AddItem(1, kArchive, "A", "");
     AddItem(2, kArchive, "B", "");
-    AddItem(2, kArchive, "START", "");
+    AddItem(2, kFile, "C.TXT", "");
+    files.AddFile("C:\\PROG\\C.TXT", "old");
+    files.filesInUse.insert("C:\\PROG\\C.TXT");
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{kM6, M4(2), kM6}));
+    ASSERT_EQ(Texts().size(), 2u);
+    EXPECT_EQ(Texts()[0], M4(2));
     EXPECT_EQ(medium.diskInDrive, 2);
 
-    // The user fixes the icon and confirms again; disk 1 is asked for before anything.
-    files.AddFile("C:\\PROG\\SYS12.ico", "icon");
-    files.AddFile("F:\\DISK\\START12.lzh");
+    // The user closes the program that held the file and confirms again; disk 1 is
+    // asked for before anything.
+    files.filesInUse.clear();
     user.messages.clear();
     registry.keys.clear();
     std::vector<bool> registeredAtPrompt;
