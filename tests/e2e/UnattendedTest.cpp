@@ -214,8 +214,11 @@ namespace {
 TEST_F(UnattendedTest, DamagedInfoFileEndsWithCode4AndChangesNothing) {
     ASSERT_TRUE(LayOutDemoMedium(medium_));
     const auto files = Snapshot(kInstall);
-    // Cut within the fixed lines, as a copy that stopped half way leaves it.
-    ASSERT_TRUE(WriteBytes(medium_ + L"\\info.txt", ReadBytes(medium_ + L"\\info.txt").substr(0, 300)));
+    // Cut within the fixed lines (in line 30), as a copy that stopped half way leaves it.
+    const std::string info = ReadBytes(medium_ + L"\\info.txt");
+    std::size_t cut = 0;
+    for (int line = 0; line < 29; ++line) cut = info.find('\n', cut) + 1;
+    ASSERT_TRUE(WriteBytes(medium_ + L"\\info.txt", info.substr(0, cut + 2)));
     EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_), 4);
     EXPECT_NE(Log().find("run outcome: description damaged, exit code 4"), std::string::npos) << Log();
     EXPECT_EQ(Snapshot(kInstall), files);
