@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/LibraryCheck.h"
 #include "app/SourceFolder.h"
 #include "app/Unattended.h"
 #include "platform/Text.h"
@@ -91,9 +92,16 @@ int CKavrelApp::Main(const std::wstring& commandLine) {
     OpenLog(commandLine);
     const std::uint64_t started = m_seams.machine.Milliseconds();
     ExitCode code = ExitCode::StartFailed;
-    // The check needs no pages: its folder comes from /D= or line 16 as an unattended
-    // run's does, so what it shows is what /S /CHECK reports on a fleet.
-    if (m_options.unattended || m_options.check) {
+    m_seams.user.SetUnattended(m_options.unattended);
+    std::string library;
+    if (!LibraryIsOurs(m_strSourceFolder, library)) {
+        // Before any call into it, in both modes: another product's library, or one found on
+        // PATH, would run the update without Kavrel's tests.
+        m_seams.log.Log("UNLHA32.dll loaded from " + library + " is not the medium's own: nothing was changed");
+        code = ExitCodeFor(EndRun(m_seams.user, m_seams.log, RunOutcome::LibraryNotOurs, library));
+    } else if (m_options.unattended || m_options.check) {
+        // The check needs no pages: its folder comes from /D= or line 16 as an unattended
+        // run's does, so what it shows is what /S /CHECK reports on a fleet.
         code = RunUnattended();
     } else if (InitInstance()) {
         code = static_cast<ExitCode>(Run());
@@ -104,7 +112,6 @@ int CKavrelApp::Main(const std::wstring& commandLine) {
 }
 
 ExitCode CKavrelApp::RunUnattended() {
-    m_seams.user.SetUnattended(m_options.unattended);
     return UnattendedUpdate(m_seams, m_strSourceFolder, m_options.folder,
                             m_options.check ? RunMode::Check : RunMode::Install);
 }

@@ -1,7 +1,10 @@
 # Checks a folder of shipped programs (dist/win64, dist/win32) as a vendor copies it onto
 # the first floppy: Kavrel.exe and UNLHA32.dll together at most LIMIT bytes, and nothing
 # imported but system DLLs (plus UNLHA32.dll for Kavrel.exe, by ordinal 6, 8 and 301
-# only), so no MinGW runtime DLL has to travel with them.
+# only), so no MinGW runtime DLL has to travel with them. Those system DLLs are ones
+# Windows never takes from the program's folder, so that a DLL of that name planted beside
+# Kavrel.exe is not loaded: KnownDLLs, and the common controls, which the manifest's
+# side-by-side dependency takes from the system's assembly store.
 #   cmake -DDIR=dist/win64 -DOBJDUMP=x86_64-w64-mingw32-objdump [-DLIMIT=262144] -P CheckShipped.cmake
 if(NOT DIR OR NOT OBJDUMP)
   message(FATAL_ERROR "CheckShipped: DIR and OBJDUMP are needed")
@@ -9,7 +12,8 @@ endif()
 if(NOT LIMIT)
   set(LIMIT 262144)
 endif()
-set(system_dlls ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL)
+set(known_dlls ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL)
+set(system_dlls ${known_dlls} COMCTL32.DLL)
 set(problems "")
 
 set(total 0)
@@ -46,6 +50,11 @@ foreach(program Kavrel.exe UNLHA32.dll)
       list(FIND system_dlls "${current}" known)
       if(known LESS 0)
         string(APPEND problems "  ${program} imports ${CMAKE_MATCH_1}, which is no system DLL\n")
+      elseif(current STREQUAL "COMCTL32.DLL")
+        file(STRINGS "${DIR}/${program}" side_by_side LIMIT_COUNT 1 REGEX "Microsoft\\.Windows\\.Common-Controls")
+        if(NOT side_by_side)
+          string(APPEND problems "  ${program} imports COMCTL32.dll without the manifest's side-by-side dependency\n")
+        endif()
       endif()
     elseif(current STREQUAL "UNLHA32.DLL")
       if(line MATCHES "^[ \t]*$")

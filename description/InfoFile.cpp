@@ -33,6 +33,7 @@ public:
         return true;
     }
     int Number() const { return number_; }
+    bool Failed() const { return reader_.Failed(); }
     void Report(InfoFinding finding, int line, std::size_t offset = 0, int value = 0) {
         if (observer_) observer_->OnFinding(InfoReadEvent{finding, line, offset, value});
     }
@@ -101,6 +102,7 @@ void TabsToLineBreaks(std::string& text) {
 int ReadInfoFile(FileReader& files, const std::string& sourceFolder, UpdateDescription& desc,
                  InfoReadObserver* observer) {
     desc.m_items.clear();
+    desc.m_bDamaged = false;
     const auto file = OpenInfoFile(files, sourceFolder);
     if (!file) return 0;
     LineSource source(*file, observer);
@@ -110,6 +112,7 @@ int ReadInfoFile(FileReader& files, const std::string& sourceFolder, UpdateDescr
     for (auto& line : fixed) {
         if (!source.Next(line)) {
             source.Report(InfoFinding::ShortFile, source.Number());
+            desc.m_bDamaged = true;
             break;
         }
     }
@@ -155,6 +158,8 @@ int ReadInfoFile(FileReader& files, const std::string& sourceFolder, UpdateDescr
         if (firstBeyond) source.Report(InfoFinding::ItemBeyondTable, firstBeyond);
         if (pendingEmpty) source.Report(InfoFinding::TrailingEmptyLine, pendingEmpty);
     }
+    // A read error looks like the end of the file to the lines: items would be lost unseen.
+    if (source.Failed()) desc.m_bDamaged = true;
     return 1;
 }
 

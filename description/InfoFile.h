@@ -42,7 +42,8 @@ public:
 
 // Reads sourceFolder + "info.txt" (plain concatenation). 1 when the file was opened and
 // read, 0 when it cannot be opened (the texts then keep their values and there are no
-// items). Never fails on the content: garbage gives garbage texts, not a crash. With an
+// items). Never fails on the content: garbage gives garbage texts, not a crash; a file
+// that ends within the fixed lines or could not all be read is marked damaged. With an
 // observer the reader also reports what it meets, and reads on past the 100th item only
 // to say so; what it puts into `desc` is the same either way.
 int ReadInfoFile(FileReader& files, const std::string& sourceFolder, UpdateDescription& desc,

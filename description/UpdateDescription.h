@@ -48,6 +48,9 @@ struct UpdateDescription {
     std::array<std::string, kSystemCount> m_strSystemName;  // lines 27-41
     std::vector<UpdateItem> m_items;                      // at most kMaxItems
     int m_nSystemNumber = -1;                             // set by the update run
+    // The file ends within the fixed lines, or not all of it could be read: no run may
+    // start from it (a missing info.txt is not damaged: the wizard runs on without one).
+    bool m_bDamaged = false;
 };
 
 }  // namespace kavrel

@@ -22,6 +22,9 @@ public:
     virtual std::size_t Read(void* buffer, std::size_t size) = 0;
     // Moves the read position to `offset` bytes from the start.
     virtual bool Seek(std::uint64_t offset) = 0;
+    // True once a read has failed (a bad sector, a vanished share): the 0 that Read
+    // returned was no end of the file.
+    virtual bool Failed() const { return false; }
 };
 
 // One result of a directory search.

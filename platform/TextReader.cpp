@@ -9,6 +9,7 @@ int TextReader::RawGet() {
         pos_ = 0;
         if (len_ == 0) {
             ended_ = true;
+            failed_ = file_.Failed();
             return -1;
         }
     }

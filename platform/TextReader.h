@@ -21,6 +21,9 @@ public:
     // first `maxBytes` bytes; the rest of it is skipped. False at the end of the file.
     bool ReadLine(std::string& out, std::size_t maxBytes);
 
+    // True when the reading ended on a failed read rather than at the end of the file.
+    bool Failed() const { return failed_; }
+
 private:
     // Next byte after text-mode translation, or -1 at the end.
     int Get();
@@ -31,6 +34,7 @@ private:
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool ended_ = false;
+    bool failed_ = false;
     int pending_ = -1;
 };
 

@@ -46,6 +46,14 @@ constexpr OutcomeRow kRows[] = {
     {RunOutcome::CopyFailed, "copy failed", ExitCode::CopyFailed, kConfirm, "%sの更新に失敗しました。", false},
     {RunOutcome::AttributesFailed, "attributes failed", ExitCode::AttributesFailed, kConfirm,
      "%sの属性更新に失敗しました。", false},
+    // The medium itself is at fault: another folder cannot help.
+    {RunOutcome::DescriptionDamaged, "description damaged", ExitCode::NoDescription, kError,
+     "更新ディスクの info.txt が壊れています（途中で切れているか、読み取れません）。\n"
+     "正しい更新ディスクから、もう一度実行してください。\n%s",
+     false},
+    {RunOutcome::LibraryNotOurs, "library not ours", ExitCode::LibraryNotOurs, kError,
+     "更新ディスクの内容が不完全です。\nKavrel.exe と同じフォルダーに、この更新の UNLHA32.DLL が必要です。\n%s",
+     false},
 };
 
 }  // namespace

@@ -17,7 +17,7 @@ enum class ExitCode : int {
     Updated = 0,               // every item installed
     LeftBeforeTheRun = 2,      // the wizard was closed before an update ran
     UsageError = 3,            // an unknown or malformed switch; nothing changed
-    NoDescription = 4,         // /S and no info.txt beside Kavrel.exe
+    NoDescription = 4,         // /S and no info.txt beside Kavrel.exe, or a damaged one
     StartFailed = 5,           // a window or page could not be created
     InternalError = 6,         // the program met an error of its own (out of memory)
     FolderRefused = 10,        // no installation of this product in the folder
@@ -31,6 +31,7 @@ enum class ExitCode : int {
     NotEnoughSpace = 19,       // the installation's drive cannot hold the update
     NoSystemName = 20,         // a per-system archive, and no system name was found
     DiskNeeded = 21,           // /S on floppies: another disk is needed
+    LibraryNotOurs = 22,       // the UNLHA32.dll loaded is not the medium's own; nothing changed
     ArchiveFailed = 30,        // an archive could not be extracted
     CopyFailed = 31,           // a plain file could not be copied
     AttributesFailed = 32,     // a copied file's attributes could not be cleared
@@ -46,7 +47,7 @@ inline constexpr ExitCodeInfo kExitCodes[] = {
     {ExitCode::Updated, "正常に更新"},
     {ExitCode::LeftBeforeTheRun, "更新前に終了"},
     {ExitCode::UsageError, "指定の誤り"},
-    {ExitCode::NoDescription, "info.txt がない"},
+    {ExitCode::NoDescription, "info.txt がない/壊れている"},
     {ExitCode::StartFailed, "画面を作れない"},
     {ExitCode::InternalError, "内部エラー"},
     {ExitCode::FolderRefused, "インストール先が正しくない"},
@@ -60,6 +61,7 @@ inline constexpr ExitCodeInfo kExitCodes[] = {
     {ExitCode::NotEnoughSpace, "空き容量が足りない"},
     {ExitCode::NoSystemName, "システム名称がない"},
     {ExitCode::DiskNeeded, "次のディスクが必要"},
+    {ExitCode::LibraryNotOurs, "UNLHA32.dll が違う"},
     {ExitCode::ArchiveFailed, "書庫の展開に失敗"},
     {ExitCode::CopyFailed, "ファイルのコピーに失敗"},
     {ExitCode::AttributesFailed, "属性の更新に失敗"},
@@ -85,6 +87,8 @@ enum class RunOutcome {
     ArchiveFailed,         // the archive library failed
     CopyFailed,            // a plain file could not be copied
     AttributesFailed,      // a plain file's attributes could not be cleared
+    DescriptionDamaged,    // info.txt ends within its fixed lines, or could not all be read
+    LibraryNotOurs,        // the UNLHA32.dll loaded is not the one beside Kavrel.exe, or not Kavrel's
 };
 
 struct OutcomeRow {

@@ -105,6 +105,10 @@ RunOutcome RunUpdate(const RunSeams& seams, UpdateDescription& desc, const std::
         return outcome;
     };
 
+    // Items lost from a damaged description would go unseen: nothing is looked at or changed.
+    if (desc.m_bDamaged) {
+        return finish(EndRun(seams.user, seams.log, RunOutcome::DescriptionDamaged, sourceFolder + "info.txt"));
+    }
     std::string folder = desc.m_strDestFolder;
     // One run at a time on an installation, and what an earlier one left comes first.
     HeldWorkFolder work(seams.installation, WorkFolderOf(folder));

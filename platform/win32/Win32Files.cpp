@@ -27,11 +27,16 @@ public:
             // ReadFile takes a DWORD count: large reads go in slices.
             const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - total, 1u << 30));
             DWORD got = 0;
-            if (!ReadFile(handle_.get(), out + total, want, &got, nullptr) || got == 0) break;
+            if (!ReadFile(handle_.get(), out + total, want, &got, nullptr)) {
+                failed_ = true;
+                break;
+            }
+            if (got == 0) break;
             total += got;
         }
         return total;
     }
+    bool Failed() const override { return failed_; }
 
     bool Seek(std::uint64_t offset) override {
         LARGE_INTEGER distance;
@@ -41,6 +46,7 @@ public:
 
 private:
     UniqueHandle handle_;
+    bool failed_ = false;
 };
 
 std::uint64_t FromFileTime(const FILETIME& t) {

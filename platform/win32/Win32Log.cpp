@@ -6,29 +6,35 @@
 
 namespace kavrel {
 
-FileLog::~FileLog() {
-    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
-}
-
 bool FileLog::Open(const std::string& path) {
     path_ = path;
-    // Readable while Kavrel runs: an administrator may watch it grow.
-    file_ = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) return false;
+    // Run elevated, the log lands in folders anyone may write into (C:\Windows\Temp): a
+    // link planted under its name must not carry the write elsewhere. So the name itself is
+    // opened (never a link's target, never CREATE_ALWAYS through it), checked, and only
+    // then emptied. Readable while Kavrel runs: an administrator may watch it grow.
+    UniqueHandle file = WrapHandle(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                                 nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+        info.nNumberOfLinks > 1 || !::SetEndOfFile(file.get())) {
+        return false;
+    }
+    file_ = std::move(file);
     DWORD written = 0;
-    return ::WriteFile(file_, kUtf8ByteOrderMark.data(), static_cast<DWORD>(kUtf8ByteOrderMark.size()), &written,
-                       nullptr) != 0;
+    return ::WriteFile(file_.get(), kUtf8ByteOrderMark.data(), static_cast<DWORD>(kUtf8ByteOrderMark.size()),
+                       &written, nullptr) != 0;
 }
 
 bool FileLog::Write(const std::string& event) {
-    if (file_ == INVALID_HANDLE_VALUE || failed_) return false;
+    if (!file_ || failed_) return false;
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     const LocalTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
     const std::string line = FormatLogLine(time, event);
     DWORD written = 0;
-    if (!::WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
+    if (!::WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
         written != line.size()) {
         failed_ = true;
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/EventLog.h"
+#include "platform/win32/UniqueHandle.h"
 
 namespace kavrel {
 
@@ -14,20 +15,17 @@ class Win32Dialogue;
 
 class FileLog {
 public:
-    FileLog() = default;
-    ~FileLog();
-    FileLog(const FileLog&) = delete;
-    FileLog& operator=(const FileLog&) = delete;
-
-    // Creates (or replaces) the file. False when it cannot be made.
+    // Creates (or empties) the file. False when it cannot be made, and when what the name
+    // holds is no plain file of its own: a link (symbolic link, junction), a folder, a
+    // device, or a file with further hard links. Nothing is written then.
     bool Open(const std::string& path);
-    bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return file_ != nullptr; }
     const std::string& Path() const { return path_; }
     // Writes one event; false once a write has failed (a full disk, a vanished share).
     bool Write(const std::string& event);
 
 private:
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    UniqueHandle file_;
     std::string path_;
     bool failed_ = false;
 };

@@ -10,10 +10,10 @@
 
 namespace kavrel {
 
-std::string ModulePath() {
+std::string ModulePath(void* module) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n = ::GetModuleFileNameW(static_cast<HMODULE>(module), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) return {};
         if (n < buffer.size()) return Narrow(std::wstring(buffer.data(), n));
         buffer.resize(buffer.size() * 2);  // long paths: no fixed limit

@@ -6,8 +6,9 @@
 
 namespace kavrel {
 
-// The full path of the program file, however long.
-std::string ModulePath();
+// The full path of the program file (or of a DLL the process has loaded: its HMODULE),
+// however long.
+std::string ModulePath(void* module = nullptr);
 // "10.0 build 19045": the version Windows really is (GetVersionEx answers what the
 // manifest claims); "unknown" when it cannot be told.
 std::string WindowsVersionText();

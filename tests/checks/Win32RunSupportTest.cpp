@@ -144,6 +144,35 @@ TEST(Win32RunSupport, LogFileIsUtf8WithMarkAndOneTimedEventALine) {
     EXPECT_EQ(lines[2].substr(24), "message (not shown) [確認] a / b -> OK");
 }
 
+// Run elevated, the log lands in folders anyone may write into: what was planted under its
+// name is refused (then the caller falls back), and no other file is written through it.
+// Wine 8 shows a Linux symbolic link to a folder as a reparse point, but one to a file as
+// the file itself, and CreateSymbolicLinkW makes nothing: the links here are a hard link
+// and a folder, the reparse-point test is left to Windows.
+TEST(Win32RunSupport, LogIsWrittenOnlyIntoAPlainFileOfItsOwn) {
+    Win32TempFolder temp;
+    temp.AddFile("old.log", "an older run's log");
+    temp.AddFile("system.ini", "not Kavrel's");
+    ASSERT_TRUE(CreateHardLinkW(Widen(temp.Path() + "linked.log").c_str(), Widen(temp.Path() + "system.ini").c_str(),
+                                nullptr));
+    temp.AddFolder("folder.log");
+    struct Case {
+        std::string path;
+        bool opened;
+    };
+    for (const Case& c : {Case{temp.Path() + "old.log", true}, Case{temp.Path() + "linked.log", false},
+                          Case{temp.Path() + "folder.log", false}, Case{"NUL", false}}) {
+        SCOPED_TRACE(c.path);
+        FileLog log;
+        EXPECT_EQ(log.Open(c.path), c.opened);
+        EXPECT_EQ(log.Write("new"), c.opened);
+    }
+    EXPECT_EQ(temp.ReadFile("system.ini"), "not Kavrel's");
+    const std::string emptied = temp.ReadFile("old.log");
+    EXPECT_EQ(emptied.find("older"), std::string::npos) << emptied;
+    EXPECT_NE(emptied.find("new"), std::string::npos) << emptied;
+}
+
 TEST(Win32RunSupport, LogThatCannotBeCreatedSaysSo) {
     Win32TempFolder temp;
     FileLog log;

@@ -34,6 +34,46 @@ TEST(InfoFile, FixedLinesLandInTheirFields) {
     EXPECT_EQ(std::ssize(d.m_items), 0);  // exactly 41 lines: no items
 }
 
+// Whether a run may start from what was read: a file cut within its fixed lines, or one
+// that could not all be read, is damaged; a whole one, with or without items, is not.
+TEST(InfoFile, CutOrUnreadableFileIsDamaged) {
+    const std::string whole = InfoWithItems({"1,1,DATA1,DATA\\", "1,0,README.TXT,"});
+    const std::size_t itemsStart = Join(FixedLines()).size();
+    struct Case {
+        const char* name;
+        std::string content;
+        std::size_t failAt;  // reads fail from here on; npos: never
+        bool damaged;
+    };
+    const std::size_t never = std::string::npos;
+    const Case cases[] = {
+        {"whole", whole, never, false},
+        {"fixed lines alone", Join(FixedLines()), never, false},
+        {"last fixed line without its line break", Join(FixedLines()).substr(0, itemsStart - 2), never, false},
+        {"cut within the fixed lines", whole.substr(0, 100), never, true},
+        {"forty lines", Join(std::vector<std::string>(40, "x")), never, true},
+        {"Ctrl-Z within the fixed lines", Join(FixedLines()).insert(60, "\x1A"), never, true},
+        {"empty", "", never, true},
+        {"read error within the fixed lines", whole, 100, true},
+        {"read error within the items", whole, itemsStart + 5, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::MemoryFiles platform;
+        platform.AddFile(test::kMedium + "info.txt", c.content);
+        if (c.failAt != never) platform.failReadAt[test::kMedium + "info.txt"] = c.failAt;
+        UpdateDescription d;
+        d.m_bDamaged = !c.damaged;  // the reader decides afresh
+        EXPECT_EQ(ReadInfoFile(platform, test::kMedium, d), 1);
+        EXPECT_EQ(d.m_bDamaged, c.damaged);
+    }
+    test::MemoryFiles none;
+    UpdateDescription missing;
+    missing.m_bDamaged = true;
+    EXPECT_EQ(ReadInfoFile(none, test::kMedium, missing), 0);
+    EXPECT_FALSE(missing.m_bDamaged) << "missing is not damaged: the wizard runs on";
+}
+
 TEST(InfoFile, TitleFlagIsStoredAsWritten) {
     // The page decides with atoi; the record keeps the text itself.
     for (const std::string flag : {"0", "", "x", "1", " 7 "}) {

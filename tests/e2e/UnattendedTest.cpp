@@ -272,3 +272,53 @@ TEST_F(UnattendedTest, WizardLeftAfterARefusalEndsWithItsCode) {
 
 }  // namespace
 }  // namespace kavrel::e2e
+
+namespace kavrel::e2e {
+namespace {
+
+TEST_F(UnattendedTest, DamagedInfoFileEndsWithCode4AndChangesNothing) {
+    ASSERT_TRUE(LayOutDemoMedium(medium_));
+    const auto files = Snapshot(kInstall);
+    // Cut within the fixed lines (in line 30), as a copy that stopped half way leaves it.
+    const std::string info = ReadBytes(medium_ + L"\\info.txt");
+    std::size_t cut = 0;
+    for (int line = 0; line < 29; ++line) cut = info.find('\n', cut) + 1;
+    ASSERT_TRUE(WriteBytes(medium_ + L"\\info.txt", info.substr(0, cut + 2)));
+    EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_), 4);
+    EXPECT_NE(Log().find("run outcome: description damaged, exit code 4"), std::string::npos) << Log();
+    EXPECT_EQ(Snapshot(kInstall), files);
+    EXPECT_FALSE(Registered());
+}
+
+// The medium's UNLHA32.dll as Windows finds it elsewhere: in the system folder (the
+// 32-bit build's is syswow64, where a 32-bit test's system32 leads), or beside Kavrel.exe
+// but another product's (here ours with another product name in its version resource).
+TEST_F(UnattendedTest, ForeignLibraryEndsWithCode22AndChangesNothing) {
+    ASSERT_TRUE(LayOutDemoMedium(medium_));
+    const auto files = Snapshot(kInstall);
+    const std::wstring beside = medium_ + L"\\UNLHA32.dll";
+    const std::string ours = ReadBytes(beside);
+
+    std::string foreign = ours;
+    const std::string name("K\0a\0v\0r\0e\0l\0", 12);
+    for (auto at = foreign.find(name); at != std::string::npos; at = foreign.find(name, at)) foreign[at + 10] = 'x';
+    ASSERT_NE(foreign, ours);
+    ASSERT_TRUE(WriteBytes(beside, foreign));
+    EXPECT_EQ(RunUnattended(L"/S /LOG=" + log_), 22);
+    EXPECT_NE(Log().find("is not the medium's own"), std::string::npos) << Log();
+
+    wchar_t system[MAX_PATH];
+    ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+    const std::wstring planted = std::wstring(system) + L"\\UNLHA32.dll";
+    ASSERT_TRUE(WriteBytes(planted, ours));
+    ASSERT_TRUE(::DeleteFileW(beside.c_str()));
+    const long code = RunUnattended(L"/S /LOG=" + log_);
+    ::DeleteFileW(planted.c_str());
+    EXPECT_EQ(code, 22);
+    EXPECT_NE(Log().find("UNLHA32.dll loaded from C:\\"), std::string::npos) << Log();
+    EXPECT_EQ(Snapshot(kInstall), files);
+    EXPECT_FALSE(Registered());
+}
+
+}  // namespace
+}  // namespace kavrel::e2e

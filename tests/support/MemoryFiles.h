@@ -61,6 +61,8 @@ public:
     std::set<std::string> readOnlyFolders, filesInUse, filesDenied;
     // What FreeBytes answers for every drive; unset: the drive cannot tell.
     std::optional<std::uint64_t> freeBytes;
+    // Files whose reading fails from this byte offset on (a bad sector).
+    std::map<std::string, std::size_t> failReadAt;
 
     // --- the seams ---
     bool Exists(const std::string& path) override {
@@ -70,7 +72,10 @@ public:
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
         auto it = files_.find(Key(path));
         if (it == files_.end()) return nullptr;
-        return std::make_unique<MemoryInput>(it->second.data);
+        const auto failing = std::find_if(failReadAt.begin(), failReadAt.end(),
+                                          [&](const auto& entry) { return Key(entry.first) == Key(path); });
+        return std::make_unique<MemoryInput>(it->second.data,
+                                             failing == failReadAt.end() ? std::string::npos : failing->second);
     }
     std::vector<FoundEntry> FindFiles(const std::string& pattern) override {
         const std::string key = Key(pattern);
@@ -205,9 +210,13 @@ public:
 private:
     class MemoryInput : public InputFile {
     public:
-        explicit MemoryInput(std::string data) : data_(std::move(data)) {}
+        MemoryInput(std::string data, std::size_t failAt) : data_(std::move(data)), failAt_(failAt) {}
         std::size_t Read(void* buffer, std::size_t size) override {
-            const std::size_t n = std::min(size, data_.size() - pos_);
+            if (pos_ >= failAt_) {
+                failed_ = true;
+                return 0;
+            }
+            const std::size_t n = std::min({size, data_.size() - pos_, failAt_ - pos_});
             std::memcpy(buffer, data_.data() + pos_, n);
             pos_ += n;
             return n;
@@ -216,10 +225,13 @@ private:
             pos_ = static_cast<std::size_t>(std::min<std::uint64_t>(offset, data_.size()));
             return true;
         }
+        bool Failed() const override { return failed_; }
 
     private:
         std::string data_;
+        std::size_t failAt_;
         std::size_t pos_ = 0;
+        bool failed_ = false;
     };
 
     void AddOne(const std::string& norm) {

@@ -82,6 +82,20 @@ INSTANTIATE_TEST_SUITE_P(
                 [](TestSeams& p, UpdateDescription&) { p.files.Remove("C:\\PROG\\ConfigData.xml"); }, kM2}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(UpdateRunTest, DamagedDescriptionEndsTheProgramBeforeAnythingIsTouched) {
+    AddItem(1, kArchive, "DATA1", "DATA\\");
+    desc.m_bDamaged = true;
+    EXPECT_EQ(Run(), 1) << "another folder cannot help";
+    EXPECT_EQ(ExitCodeFor(outcome), ExitCode::NoDescription);
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].caption, "エラー");
+    EXPECT_THAT(user.messages[0].text, AllOf(HasSubstr("info.txt が壊れています"), HasSubstr("D:\\MEDIUM\\info.txt")));
+    EXPECT_TRUE(archives.entry6Calls.empty());
+    EXPECT_TRUE(archives.archiveCommands.empty());
+    EXPECT_TRUE(registry.keys.empty());
+    EXPECT_EQ(desc.m_nSystemNumber, -1) << "the installation is not even looked at";
+}
+
 TEST_F(UpdateRunTest, OldProductAcceptedWithSettingsInEmst) {
     desc.m_strTargetVersion = "V5.0 L01";
     files.AddFile("C:\\PROG\\emst\\07\\pemsoa1.ini");
