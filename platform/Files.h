@@ -110,6 +110,8 @@ public:
     virtual LockResult LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) = 0;
     // Removes the work folder when it is empty.
     virtual void RemoveWorkFolder(const std::string& workFolder) = 0;
+    // True when `path` is a symbolic link, junction or mount point (never followed).
+    virtual bool IsLink(const std::string& path) = 0;
     // Whether `path` can be replaced: opened as a replacement opens it, changing nothing.
     virtual ReplaceProbe ProbeReplace(const std::string& path) = 0;
     // The bytes the caller may still write on the drive that holds `folder`; false when

@@ -40,6 +40,10 @@ constexpr OutcomeRow kRows[] = {
      "このインストール先では、以前の更新が終わっていません。\nその更新ディスクで更新を終えてから、もう一度実行してください。"
      "\n%s",
      true},
+    {RunOutcome::LinkInTheWay, "link in the way", ExitCode::LinkInTheWay, kError,
+     "インストール先のフォルダーまたはファイルがリンク（ジャンクションなど）になっているため、更新できません。\n"
+     "管理者に確認を依頼してください。\n%s",
+     true},
     {RunOutcome::Cancelled, "cancelled", ExitCode::Cancelled, kConfirm, "ｱｯﾌﾟﾃﾞｲﾄを取消しました。", false},
     {RunOutcome::DiskNeeded, "disk needed", ExitCode::DiskNeeded, nullptr, nullptr, false},
     {RunOutcome::ArchiveFailed, "archive failed", ExitCode::ArchiveFailed, kConfirm, "%s", false},

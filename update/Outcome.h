@@ -27,6 +27,7 @@ enum class ExitCode : int {
     FolderUnusable = 14,       // the folder's name cannot reach the archive library
     MediumUnusable = 15,       // the medium's path cannot reach the archive library
     AnotherRun = 16,           // another Kavrel is updating the same installation
+    LinkInTheWay = 17,         // a link below the installation folder: nothing written through it
     EarlierUpdateUnfinished = 18,  // an earlier update of another medium did not finish
     NotEnoughSpace = 19,       // the installation's drive cannot hold the update
     NoSystemName = 20,         // a per-system archive, and no system name was found
@@ -57,6 +58,7 @@ inline constexpr ExitCodeInfo kExitCodes[] = {
     {ExitCode::FolderUnusable, "フォルダー名が使えない"},
     {ExitCode::MediumUnusable, "更新ディスクの場所が使えない"},
     {ExitCode::AnotherRun, "別の更新が実行中"},
+    {ExitCode::LinkInTheWay, "インストール先にリンクがある"},
     {ExitCode::EarlierUpdateUnfinished, "以前の更新が終わっていない"},
     {ExitCode::NotEnoughSpace, "空き容量が足りない"},
     {ExitCode::NoSystemName, "システム名称がない"},
@@ -82,6 +84,7 @@ enum class RunOutcome {
     MediumUnusable,        // the medium's or the Windows folder's name cannot reach the library
     AnotherRun,            // another run holds the installation's lock
     EarlierUpdateUnfinished,  // refused, and another medium's update did not finish here
+    LinkInTheWay,          // a folder or file below the installation is a link
     Cancelled,             // the user cancelled a disk prompt
     DiskNeeded,            // a disk prompt that no one could answer (unattended run)
     ArchiveFailed,         // the archive library failed

@@ -225,6 +225,22 @@ std::optional<RunOutcome> ItemRun::PrepareItem(int index) {
         replaced.push_back(target + PlainFileTargetName(ItemAt(index).name));
         seams_.log.Log("file " + source + ": " + DecimalText(newBytes_[at]) + " bytes for " + replaced.back());
     }
+    // Nothing is written through a link below the installation folder (that one itself is
+    // the user's choice): a user who may write there could point a folder at the system's.
+    std::string below = folder_;
+    const std::string& sub = ItemAt(index).subfolder;
+    std::vector<std::string> links;
+    for (std::size_t i = 0; i < sub.size(); ++i) {
+        below += sub[i];
+        if ((sub[i] == '\\' || sub[i] == '/') && below.size() > folder_.size() + 1) links.push_back(below);
+    }
+    links.insert(links.end(), replaced.begin(), replaced.end());
+    for (const std::string& path : links) {
+        if (seams_.installation.IsLink(path)) {
+            seams_.log.Log("link " + path + ": refused, nothing is written through it");
+            return Stop(RunOutcome::LinkInTheWay, path);
+        }
+    }
     // A folder the item adds files to must take new ones (the installation folder itself
     // was checked before).
     if (target != folder_ && seams_.files.Exists(target) && !seams_.installation.CanCreateFileIn(target)) {

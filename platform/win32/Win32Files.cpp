@@ -212,6 +212,11 @@ InstallationFiles::LockResult Win32Files::LockWorkFolder(const std::string& work
 
 void Win32Files::RemoveWorkFolder(const std::string& workFolder) { RemoveDirectoryW(Widen(workFolder).c_str()); }
 
+bool Win32Files::IsLink(const std::string& path) {
+    const DWORD a = GetFileAttributesW(Widen(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool Win32Files::IsRemovableDrive(const std::string& path) {
     std::wstring root;
     const std::wstring wide = Widen(path);

@@ -20,6 +20,7 @@ public:
     LockResult LockWorkFolder(const std::string& workFolder, std::unique_ptr<Lock>& lock) override;
     void RemoveWorkFolder(const std::string& workFolder) override;
     ReplaceProbe ProbeReplace(const std::string& path) override;
+    bool IsLink(const std::string& path) override;
     bool FreeBytes(const std::string& folder, std::uint64_t& bytes) override;
 };
 

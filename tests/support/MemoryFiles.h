@@ -174,6 +174,9 @@ public:
         *Find(to) = moved;
         return true;
     }
+    // Paths that are links (junctions, symbolic links).
+    std::set<std::string> links;
+    bool IsLink(const std::string& path) override { return IsIn(links, path); }
     ReplaceProbe ProbeReplace(const std::string& path) override {
         if (!HasFile(path)) return ReplaceProbe::Free;
         if (IsIn(filesInUse, path)) return ReplaceProbe::InUse;

@@ -60,6 +60,11 @@ INSTANTIATE_TEST_SUITE_P(
                      RunOutcome::FolderNotWritable,
                      "インストール先に書き込めません。\nこの更新は管理者の権限で実行する必要があります。\n"
                      "C:\\PROG\\\\BIN\\PROG.DAT"},
+        // A user who may write there has pointed a folder or a file elsewhere.
+        EarlyRefusal{"SubFolderIsALink", [](TestSeams& p) { p.files.links.insert("C:\\PROG\\BIN"); },
+                     RunOutcome::LinkInTheWay, "インストール先のフォルダーまたはファイルがリンク"},
+        EarlyRefusal{"ReplacedFileIsALink", [](TestSeams& p) { p.files.links.insert("C:\\PROG\\FIRST.TXT"); },
+                     RunOutcome::LinkInTheWay, "インストール先のフォルダーまたはファイルがリンク"},
         EarlyRefusal{"SubFolderNotWritable", [](TestSeams& p) { p.files.readOnlyFolders.insert("C:\\PROG\\BIN"); },
                      RunOutcome::FolderNotWritable, "インストール先に書き込めません。"},
         // Every item's new bytes at once: 17 for FIRST.TXT, 2 x 10 for the archive's entries.
