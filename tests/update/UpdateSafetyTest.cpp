@@ -60,7 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
                      RunOutcome::FolderNotWritable,
                      "インストール先に書き込めません。\nこの更新は管理者の権限で実行する必要があります。\n"
                      "C:\\PROG\\\\BIN\\PROG.DAT"},
-        // A user who may write there has pointed a folder or a file elsewhere.
+        // A user who may write there has pointed a folder or a file elsewhere. Tested here
+        // only: Wine shows a Linux symbolic link to a folder as a reparse point, but a
+        // Windows program under it cannot make one (CreateSymbolicLinkW makes nothing).
         EarlyRefusal{"SubFolderIsALink", [](TestSeams& p) { p.files.links.insert("C:\\PROG\\BIN"); },
                      RunOutcome::LinkInTheWay, "インストール先のフォルダーまたはファイルがリンク"},
         EarlyRefusal{"ReplacedFileIsALink", [](TestSeams& p) { p.files.links.insert("C:\\PROG\\FIRST.TXT"); },
