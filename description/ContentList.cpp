@@ -15,7 +15,7 @@ char Folded(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
+bool SameNameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (Folded(a[i]) != Folded(b[i])) return false;
@@ -72,6 +72,8 @@ std::uint16_t Le16(std::string_view bytes, std::uint64_t at) {
 
 }  // namespace
 
+bool SameContentName(std::string_view a, std::string_view b) { return SameNameText(a, b); }
+
 std::string FormatContentList(const ContentList& list) {
     std::string text(kMagic);
     for (const ContentFile& f : list.files) {
@@ -124,7 +126,7 @@ bool ParseContentList(std::string_view bytes, ContentList& list) {
 
 const ContentFile* FindContentFile(const ContentList& list, int disk, std::string_view name) {
     for (const ContentFile& f : list.files) {
-        if (f.disk == disk && SameName(f.name, name)) return &f;
+        if (f.disk == disk && SameNameText(f.name, name)) return &f;
     }
     return nullptr;
 }

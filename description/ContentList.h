@@ -32,6 +32,8 @@ std::string FormatContentList(const ContentList& list);
 bool ParseContentList(std::string_view bytes, ContentList& list);
 // Whether `bytes` starts like a content list at all (an overlay of someone else's is not one).
 bool LooksLikeContentList(std::string_view bytes);
+// Whether two names of the list are the same file's: ASCII case, and '/' for '\\', aside.
+bool SameContentName(std::string_view a, std::string_view b);
 // The entry for `name` on `disk`, compared without regard to ASCII case and '/' or '\\'.
 const ContentFile* FindContentFile(const ContentList& list, int disk, std::string_view name);
 

@@ -32,8 +32,9 @@ public:
 // Lower-case hexadecimal, 64 characters.
 std::string HexText(const Sha256Digest& digest);
 
-// The SHA-256 of a whole file, as hexadecimal; empty when it cannot be read or hashed.
-std::string FileSha256(Hashing& hashing, FileReader& files, const std::string& path);
+// The SHA-256 of a whole file, as hexadecimal, and how many bytes it holds; empty when it
+// cannot be read (all of it) or hashed.
+std::string FileSha256(Hashing& hashing, FileReader& files, const std::string& path, std::uint64_t* size = nullptr);
 
 // The system's SHA-256 where the program runs (Win32Hashing.cpp, NativeHashing.cpp).
 std::unique_ptr<Hashing> MakeSystemHashing();

@@ -10,6 +10,7 @@
 #include "platform/Hashing.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
+#include "platform/Trust.h"
 
 namespace kavrel {
 
@@ -26,6 +27,7 @@ struct RunSeams {
     // Kavrel's work folder at the installation's root: staging, the journal, recovery.
     lha::FileSystem& staging;
     Hashing& hashing;
+    ProgramTrust& trust;  // Kavrel's own file: the content list it carries, its signature
 };
 
 }  // namespace kavrel

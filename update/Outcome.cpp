@@ -58,6 +58,10 @@ constexpr OutcomeRow kRows[] = {
     {RunOutcome::LibraryNotOurs, "library not ours", ExitCode::LibraryNotOurs, kError,
      "更新ディスクの内容が不完全です。\nKavrel.exe と同じフォルダーに、この更新の UNLHA32.DLL が必要です。\n%s",
      false},
+    {RunOutcome::MediumAltered, "medium altered", ExitCode::MediumAltered, kError,
+     "更新ディスクの内容が、作成されたときと異なります。\n更新ディスクが改変されたか、壊れています。\n"
+     "正しい更新ディスクから、もう一度実行してください。\n%s",
+     false},
 };
 
 }  // namespace

@@ -33,6 +33,7 @@ enum class ExitCode : int {
     NoSystemName = 20,         // a per-system archive, and no system name was found
     DiskNeeded = 21,           // /S on floppies: another disk is needed
     LibraryNotOurs = 22,       // the UNLHA32.dll loaded is not the medium's own; nothing changed
+    MediumAltered = 23,        // a file of the medium differs from its content list, or the signature fails
     ArchiveFailed = 30,        // an archive could not be extracted
     CopyFailed = 31,           // a plain file could not be copied
     AttributesFailed = 32,     // a copied file's attributes could not be cleared
@@ -64,6 +65,7 @@ inline constexpr ExitCodeInfo kExitCodes[] = {
     {ExitCode::NoSystemName, "システム名称がない"},
     {ExitCode::DiskNeeded, "次のディスクが必要"},
     {ExitCode::LibraryNotOurs, "UNLHA32.dll が違う"},
+    {ExitCode::MediumAltered, "更新ディスクが改変/破損"},
     {ExitCode::ArchiveFailed, "書庫の展開に失敗"},
     {ExitCode::CopyFailed, "ファイルのコピーに失敗"},
     {ExitCode::AttributesFailed, "属性の更新に失敗"},
@@ -92,6 +94,7 @@ enum class RunOutcome {
     AttributesFailed,      // a plain file's attributes could not be cleared
     DescriptionDamaged,    // info.txt ends within its fixed lines, or could not all be read
     LibraryNotOurs,        // the UNLHA32.dll loaded is not the one beside Kavrel.exe, or not Kavrel's
+    MediumAltered,         // the medium is not as its vendor built it (content list, signature)
 };
 
 struct OutcomeRow {

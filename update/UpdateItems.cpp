@@ -66,8 +66,10 @@ private:
 
 ItemRun::ItemRun(const RunSeams& seams, const UpdateDescription& desc, int systemNumber,
                  const std::string& sourceFolder, const std::string& installFolder,
-                 const std::string& windowsDirectory, MediumState& medium, RunProgress& progress)
+                 const std::string& windowsDirectory, MediumState& medium, RunProgress& progress,
+                 MediumContents& contents)
     : seams_(seams),
+      desc_(desc),
       items_(desc.m_items),
       systemNumber_(systemNumber),
       source_(sourceFolder),
@@ -75,6 +77,7 @@ ItemRun::ItemRun(const RunSeams& seams, const UpdateDescription& desc, int syste
       windows_(windowsDirectory),
       medium_(medium),
       progress_(progress),
+      contents_(contents),
       prepared_(items_.size(), false),
       newBytes_(items_.size(), 0) {
     // Asked once: the answer cannot change while the program runs from the medium.
@@ -150,8 +153,25 @@ std::optional<RunOutcome> ItemRun::AskForDisk(int index) {
     }
 }
 
+std::optional<RunOutcome> ItemRun::VerifyDisk() {
+    // What info.txt names on this disk must be listed: a file the list lacks was added.
+    std::vector<std::string> named;
+    if (!removable_ || lastDisk_ == 1) {
+        named.push_back("info.txt");
+        for (const std::string* art : {&desc_.m_strViewArtwork, &desc_.m_strIntroArtwork, &desc_.m_strDestArtwork,
+                                       &desc_.m_strConfirmArtwork}) {
+            if (!art->empty()) named.push_back(*art);
+        }
+    }
+    for (int i = 0; i < Count(); ++i) {
+        if (removable_ && ItemAt(i).disk != lastDisk_) continue;
+        for (std::string& file : ItemSourceFiles(ItemAt(i), Systems())) named.push_back(std::move(file));
+    }
+    return contents_.VerifyDisk(source_, lastDisk_, removable_, named);
+}
+
 std::optional<RunOutcome> ItemRun::PrepareFirstDisk() {
-    if (Count() == 0) return std::nullopt;
+    if (Count() == 0) return VerifyDisk();
     if (NeedsPrompt(0, lastDisk_, mayAskForDiskOne_)) {
         if (auto stopped = AskForDisk(0)) return stopped;
     }
@@ -159,6 +179,7 @@ std::optional<RunOutcome> ItemRun::PrepareFirstDisk() {
 }
 
 std::optional<RunOutcome> ItemRun::CheckDiskInDrive() {
+    if (auto stopped = VerifyDisk()) return stopped;
     std::uint64_t needed = 0;
     for (int i = 0; i < Count(); ++i) {
         if (removable_ && ItemAt(i).disk != lastDisk_) {
@@ -182,6 +203,7 @@ std::optional<RunOutcome> ItemRun::CheckSpace(std::uint64_t needed) {
 }
 
 std::optional<RunOutcome> ItemRun::PrepareDiskFrom(int first) {
+    if (auto stopped = VerifyDisk()) return stopped;
     // The items read from the disk now in the drive: up to the next prompt.
     bool mayAsk = mayAskForDiskOne_;
     std::uint64_t needed = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "update/Journal.h"
+#include "update/MediumContents.h"
 #include "update/UpdateRun.h"
 
 namespace kavrel {
@@ -17,7 +18,7 @@ public:
     // `systemNumber`: the installed system, -1 when none was found.
     ItemRun(const RunSeams& seams, const UpdateDescription& desc, int systemNumber, const std::string& sourceFolder,
             const std::string& installFolder, const std::string& windowsDirectory, MediumState& medium,
-            RunProgress& progress);
+            RunProgress& progress, MediumContents& contents);
     ItemRun(const ItemRun&) = delete;
     ItemRun& operator=(const ItemRun&) = delete;
 
@@ -46,6 +47,8 @@ private:
     bool NeedsPrompt(int index, int lastDisk, bool mayAskForDiskOne) const;
     bool DiskHoldsItem(int index) const;
     std::optional<RunOutcome> AskForDisk(int index);
+    // The disk now in the drive against the medium's content list, before any of it is used.
+    std::optional<RunOutcome> VerifyDisk();
     // Tests and checks every item read from the disk now in the drive, from `first` on.
     std::optional<RunOutcome> PrepareDiskFrom(int first);
     std::optional<RunOutcome> PrepareItem(int index);
@@ -64,6 +67,7 @@ private:
     std::string Target(int index) const;
 
     const RunSeams& seams_;
+    const UpdateDescription& desc_;
     const std::vector<UpdateItem>& items_;
     const int systemNumber_;
     const std::string& source_;
@@ -71,6 +75,7 @@ private:
     const std::string& windows_;
     MediumState& medium_;
     RunProgress& progress_;
+    MediumContents& contents_;
     bool removable_ = false;
     int lastDisk_ = 1;
     // After a run that left another disk in the drive, disk 1 is asked for once.

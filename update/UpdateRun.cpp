@@ -68,7 +68,9 @@ private:
 
 // What would stop the update half way and can be known without writing anything.
 std::optional<RunOutcome> CheckBeforeChanges(const RunSeams& seams, const std::string& folder, ItemRun& items,
-                                             const HeldWorkFolder& work, RunMode mode) {
+                                             MediumContents& contents, const HeldWorkFolder& work, RunMode mode) {
+    // Kavrel's own signature and the list it carries, before anything of the medium is used.
+    if (auto stopped = contents.Load()) return stopped;
     if (auto stopped = items.CheckCommandLines()) return stopped;
     // Without its work folder the run could not stage, record or recover anything.
     if (!work.Held()) {
@@ -134,8 +136,10 @@ RunOutcome RunUpdate(const RunSeams& seams, UpdateDescription& desc, const std::
     }
 
     const std::string windowsDirectory = seams.machine.WindowsDirectory();
-    ItemRun items(seams, desc, desc.m_nSystemNumber, sourceFolder, folder, windowsDirectory, medium, *progress);
-    if (auto stopped = CheckBeforeChanges(seams, folder, items, work, mode)) return finish(*stopped);
+    MediumContents contents(seams);
+    ItemRun items(seams, desc, desc.m_nSystemNumber, sourceFolder, folder, windowsDirectory, medium, *progress,
+                  contents);
+    if (auto stopped = CheckBeforeChanges(seams, folder, items, contents, work, mode)) return finish(*stopped);
     if (mode == RunMode::Check) {
         progress.reset();
         seams.user.ShowMessage(kCheckPassedText, "確認", MessageButtons::Ok);

@@ -13,6 +13,7 @@
 #include "platform/RunSeams.h"
 #include "tests/support/MemoryFiles.h"
 #include "tests/support/MemoryStaging.h"
+#include "tests/support/PeImage.h"
 
 namespace kavrel::test {
 
@@ -222,6 +223,19 @@ private:
     std::uint64_t clock_ = 0;
 };
 
+// Kavrel's own file: without a list unless a test gives it one.
+class FakeTrust : public ProgramTrust {
+public:
+    std::string image = PeImageWith({});
+    bool readable = true;
+    OwnSignature signature{OwnSignature::Verdict::Trusted, "CN=Test Vendor", ""};  // for a signed image
+    bool ReadOwnImage(std::string& bytes) override {
+        bytes = image;
+        return readable;
+    }
+    OwnSignature CheckOwnSignature(bool signedImage) override { return signedImage ? signature : OwnSignature{}; }
+};
+
 // Everything a run reaches, in memory; the medium and the installation share one tree.
 struct TestSeams {
     MemoryFiles files;
@@ -232,8 +246,11 @@ struct TestSeams {
     FakeMachine machine;
     MemoryStaging staging{files};
     std::unique_ptr<Hashing> hashing = MakeSystemHashing();
+    FakeTrust trust;
 
-    RunSeams Run() { return {files, files, files, files, registry, user, log, archives, machine, staging, *hashing}; }
+    RunSeams Run() {
+        return {files, files, files, files, registry, user, log, archives, machine, staging, *hashing, trust};
+    }
 };
 
 }  // namespace kavrel::test
