@@ -151,6 +151,7 @@ std::string LastLines(const std::string& output) {
 
 bool RunProgram(const std::vector<std::string>& args, const std::string& tempFolder, ProgramRun& run) {
     run = ProgramRun{};
+    if (tempFolder.empty()) return false;
     const std::string outputFile = JoinPath(tempFolder, "program-output.txt");
     run.started = !args.empty() && Spawn(args, outputFile, run.exitCode);
     ReadWholeFile(outputFile, run.output);
