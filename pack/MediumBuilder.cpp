@@ -316,6 +316,7 @@ private:
         std::uint64_t listGuess = ListRoom(fixed_.size() + 1 + items_.size(), 16 * (fixed_.size() + 1 + items_.size()));
         for (int round = 0; round < 8; ++round) {
             std::vector<FixedFile> fixed = fixed_;
+            // FindDist put Kavrel.exe and UNLHA32.dll first.
             fixed[0].size += listGuess + (signing_ ? kSignatureReserve : 0);
             fixed[1].size += signing_ ? kSignatureReserve : 0;
             fixed.push_back(FixedFile{"info.txt", {}, guess});

@@ -1,6 +1,7 @@
 #include "pack/MediumCheck.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "artwork/BitmapFile.h"
@@ -287,12 +288,12 @@ private:
                 diags_.Error(path, 0, "altered or damaged: its bytes differ from Kavrel.exe's content list");
             }
         }
-        std::vector<std::pair<int, std::string>> named = {{1, "info.txt"}, {1, "UNLHA32.dll"}};
+        std::set<std::pair<int, std::string>> named = {{1, "info.txt"}, {1, "UNLHA32.dll"}};
         for (InfoField field : kArtworkFields) {
-            if (!TextOf(desc_, field).empty()) named.emplace_back(1, TextOf(desc_, field));
+            if (!TextOf(desc_, field).empty()) named.emplace(1, TextOf(desc_, field));
         }
         for (int i = 0; i < ItemCount(); ++i) {
-            for (const std::string& w : ItemSourceFiles(Item(i), NamedSystems())) named.emplace_back(Item(i).disk, w);
+            for (const std::string& w : ItemSourceFiles(Item(i), NamedSystems())) named.emplace(Item(i).disk, w);
         }
         for (const auto& [disk, name] : named) {
             const MediumDisk* holder = DiskOf(disk);

@@ -132,8 +132,8 @@ private:
     std::string path_;
 };
 
-// The signer's last words, for a message on one line.
-std::string LastLines(const std::string& output) {
+// What the signer said, on one line, for a message.
+std::string OneLine(const std::string& output) {
     std::string text;
     std::size_t start = 0;
     while (start < output.size()) {
@@ -144,7 +144,7 @@ std::string LastLines(const std::string& output) {
         if (!line.empty() && line != "Failed") text += (text.empty() ? "" : "; ") + line;
         start = end + 1;
     }
-    return text.size() > 400 ? "..." + text.substr(text.size() - 400) : text;
+    return text.size() > 400 ? text.substr(0, 400) + "..." : text;
 }
 
 }  // namespace
@@ -182,7 +182,7 @@ bool SignProgramFile(const SignSetup& setup, const std::string& in, const std::s
         return false;
     }
     if (run.exitCode != 0 || !IsFile(out)) {
-        error = args[0] + " failed with exit code " + std::to_string(run.exitCode) + ": " + LastLines(run.output);
+        error = args[0] + " failed with exit code " + std::to_string(run.exitCode) + ": " + OneLine(run.output);
         return false;
     }
     return true;
@@ -212,7 +212,7 @@ SignatureVerdict VerifySignature(const std::string& path, const std::string& caF
         return SignatureVerdict::Altered;
     }
     const std::size_t why = run.output.find("Verify error:");
-    detail = why == std::string::npos ? LastLines(run.output)
+    detail = why == std::string::npos ? OneLine(run.output)
                                       : run.output.substr(why, run.output.find('\n', why) - why);
     return SignatureVerdict::Untrusted;
 }

@@ -52,6 +52,9 @@ TOML
 
 expect 2 "an unset password variable is refused" "$pack" build signed.toml -o signed --dist-root dist
 says "signed.toml:8: error: signing: the environment variable KAVREL_TEST_SIGN_PASSWORD is not set" "with its line"
+expect 2 "a wrong password is the signer's error" env KAVREL_TEST_SIGN_PASSWORD=wrong "$pack" build signed.toml -o signed --dist-root dist
+says "cannot sign UNLHA32.dll: osslsigncode failed with exit code" "naming the file and the signer"
+checks=$((checks + 1)); [ ! -e signed ] && echo "ok: and nothing is written" || { echo "FAIL: signed/ written"; failures=$((failures + 1)); }
 export KAVREL_TEST_SIGN_PASSWORD=test-only
 expect 0 "a signed medium builds" "$pack" build signed.toml -o signed --dist-root dist
 for program in Kavrel.exe UNLHA32.dll; do
