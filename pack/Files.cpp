@@ -118,6 +118,8 @@ TemporaryFolder::TemporaryFolder() {
     for (int attempt = 0; attempt < 16; ++attempt) {
         const fs::path candidate = base / ("kavrel-pack-" + std::to_string(random()));
         if (fs::create_directory(candidate, ec) && !ec) {
+            // Private: the signing password passes through it.
+            fs::permissions(candidate, fs::perms::owner_all, ec);
             path_ = Utf8Of(candidate);
             return;
         }

@@ -26,7 +26,10 @@ public:
     TableReader(const toml::table& table, const std::string& file, Diagnostics& diags, std::string where)
         : table_(table), file_(file), diags_(diags), where_(std::move(where)) {}
 
-    void Fail(int line, const std::string& message) { diags_.Error(file_, line, message); }
+    bool Fail(int line, const std::string& message) {
+        diags_.Error(file_, line, message);
+        return false;
+    }
     int Line() const { return LineOf(table_); }
 
     const toml::node* Get(std::string_view key) {
@@ -210,6 +213,24 @@ bool ReadItem(const toml::table& table, const Manifest& m, Diagnostics& diags, M
     return t.NoOtherKeys() && ok;
 }
 
+bool ReadSigning(const toml::node& node, Manifest& m, Diagnostics& diags) {
+    if (!node.is_table()) {
+        diags.Error(m.path, LineOf(node), "signing must be a table: [signing] certificate = \"...\"");
+        return false;
+    }
+    TableReader s(*node.as_table(), m.path, diags, " in [signing]");
+    Signing& sig = m.signing;
+    sig.line = s.Line();
+    bool ok = s.String("certificate", sig.certificate) && s.String("password-env", sig.passwordEnv) &&
+              s.String("timestamp-url", sig.timestampUrl);
+    if (ok && sig.certificate.text.empty()) ok = s.Fail(sig.line, "[signing] needs certificate = \"file.p12\"");
+    if (ok && sig.passwordEnv.text.empty()) {
+        ok = s.Fail(sig.line, "[signing] needs password-env = \"NAME\": the environment variable holding the password");
+    }
+    if (!sig.certificate.text.empty()) sig.certificate.text = JoinPath(m.folder, sig.certificate.text);
+    return s.NoOtherKeys() && ok;
+}
+
 bool ReadTop(const toml::table& root, Manifest& m, Diagnostics& diags) {
     TableReader t(root, m.path, diags, "");
     bool ok = t.String("dist", m.dist) && t.String("media", m.media);
@@ -272,6 +293,7 @@ bool ReadTop(const toml::table& root, Manifest& m, Diagnostics& diags) {
             ok = a.NoOtherKeys() && ok;
         }
     }
+    if (const toml::node* signing = t.Get("signing")) ok = ReadSigning(*signing, m, diags) && ok;
     if (const toml::node* items = t.Get("item")) {
         const toml::array* array = items->as_array();
         if (!array || !array->is_array_of_tables()) {

@@ -34,6 +34,15 @@ struct ManifestItem {
     int headerLevel = 2;
 };
 
+// [signing]: Authenticode for UNLHA32.dll and Kavrel.exe. The password is never in the
+// manifest: `passwordEnv` names the environment variable that holds it.
+struct Signing {
+    int line = 0;              // the table's header; 0: the medium is not signed
+    Located certificate;       // PKCS#12 file, made relative to the manifest's folder
+    Located passwordEnv;
+    Located timestampUrl;      // optional
+};
+
 struct Manifest {
     std::string path;        // the manifest file itself, for messages
     std::string folder;      // sources are relative to it
@@ -50,6 +59,7 @@ struct Manifest {
     Located destinationNotes;            // line 26
     std::array<Located, kSystemCount> systems;  // lines 27-41
     std::vector<ManifestItem> items;
+    Signing signing;
 };
 
 // Reads and checks the manifest's shape (keys, types, ranges). Source paths are made

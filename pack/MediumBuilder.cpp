@@ -2,12 +2,16 @@
 
 #include "description/ItemRules.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "artwork/BitmapFile.h"
+#include "description/ContentList.h"
 #include "description/InstallationRules.h"
 #include "pack/ArchiveBuild.h"
 #include "pack/DiskPlan.h"
@@ -15,12 +19,18 @@
 #include "pack/FolderFiles.h"
 #include "pack/InfoWriter.h"
 #include "pack/Manifest.h"
+#include "pack/Signing.h"
+#include "platform/Hashing.h"
 #include "platform/Text.h"
 
 namespace kavrel::pack {
 namespace {
 
 std::string BaseName(const std::string& path) { return Utf8Of(PathOf(path).filename()); }
+
+// Room the plan keeps for a signature with its certificates and time stamp on each of
+// Kavrel.exe and UNLHA32.dll; the disks are measured again once the real files exist.
+constexpr std::uint64_t kSignatureReserve = 8192;
 
 std::string Digits(std::uint64_t n) {
     std::string text = std::to_string(n);
@@ -41,7 +51,8 @@ public:
         ok = Artwork() && ok;
         ok = CheckFixed() && ok;
         ok = Items() && ok;
-        if (!ok || !MeasureWholeArchives() || !Plan() || !BuildParts()) return false;
+        ok = CheckSigning() && ok;
+        if (!ok || !MeasureWholeArchives() || !Plan() || !BuildParts() || !FinishPrograms()) return false;
         if (!Write()) return false;
         Summarise(result);
         return true;
@@ -67,13 +78,46 @@ private:
             if (IsFile(JoinPath(folder, "Kavrel.exe")) && IsFile(JoinPath(folder, "UNLHA32.dll"))) {
                 fixed_.push_back(Fixed("Kavrel.exe", JoinPath(folder, "Kavrel.exe")));
                 fixed_.push_back(Fixed("UNLHA32.dll", JoinPath(folder, "UNLHA32.dll")));
-                return true;
+                return IsBareProgram(fixed_[fixed_.size() - 2].source);
             }
         }
         std::string tried;
         for (const std::string& root : options_.distRoots) tried += " " + JoinPath(root, m_.dist.text);
         return Fail(m_.dist.line, "no Kavrel.exe and UNLHA32.dll for dist \"" + m_.dist.text + "\" (looked in" + tried +
                                       "; scripts/build " + m_.dist.text + " makes them, --dist-root names another)");
+    }
+
+    // The content list goes right after Kavrel.exe's image, where a signature covers it:
+    // a file that already carries anything there is not the one the build made.
+    bool IsBareProgram(const std::string& path) {
+        std::string image;
+        PeOverlay overlay;
+        if (!ReadWholeFile(path, image) || !FindPeOverlay(image, overlay)) {
+            return Fail(m_.dist.line, path + " is not a Windows program");
+        }
+        if (overlay.certificateSize != 0 || overlay.begin != overlay.end) {
+            return Fail(m_.dist.line, path + " already carries " +
+                                          (overlay.certificateSize ? "a signature" : "data after its image") +
+                                          "; kavrel-pack adds the content list and the signature itself: "
+                                          "give it Kavrel.exe as the build made it");
+        }
+        return true;
+    }
+
+    bool CheckSigning() {
+        const Signing& s = m_.signing;
+        if (!s.line) return true;
+        bool ok = true;
+        if (!IsFile(s.certificate.text)) {
+            ok = Fail(s.certificate.line, "signing: the certificate " + s.certificate.text + " is not a file");
+        }
+        const char* password = std::getenv(s.passwordEnv.text.c_str());
+        if (!password) {
+            ok = Fail(s.passwordEnv.line, "signing: the environment variable " + s.passwordEnv.text +
+                                              " is not set; it holds the certificate's password");
+        }
+        if (ok) signing_ = SignSetup{s.certificate.text, password, s.timestampUrl.text};
+        return ok;
     }
 
     FixedFile Fixed(const std::string& name, const std::string& source) {
@@ -254,16 +298,34 @@ private:
         return true;
     }
 
+    // Room for the content list's lines ("disk\tsize\tdigest\tname\n") of `files` files.
+    static std::uint64_t ListRoom(std::uint64_t files, std::uint64_t nameBytes) { return 32 + files * 96 + nameBytes; }
+
+    std::uint64_t ListRoomOf(const DiskPlan& plan) const {
+        std::uint64_t files = 0, names = 0;
+        for (const PlannedDisk& disk : plan.disks) {
+            files += disk.files.size();
+            for (const PlacedFile& f : disk.files) names += f.path.size();
+        }
+        return ListRoom(files, names);
+    }
+
     bool Plan() {
         std::uint64_t guess = fixedLines_.size();
         for (const PackItem& item : items_) guess += item.name.size() + item.folder.size() + 16;
+        std::uint64_t listGuess = ListRoom(fixed_.size() + 1 + items_.size(), 16 * (fixed_.size() + 1 + items_.size()));
         for (int round = 0; round < 8; ++round) {
             std::vector<FixedFile> fixed = fixed_;
+            // FindDist put Kavrel.exe and UNLHA32.dll first.
+            fixed[0].size += listGuess + (signing_ ? kSignatureReserve : 0);
+            fixed[1].size += signing_ ? kSignatureReserve : 0;
             fixed.push_back(FixedFile{"info.txt", {}, guess});
             if (!PlanDisks(type_, fixed, items_, m_.path, plan_, diags_)) return false;
             if (!RenderInfoFile(m_, artworkNames_, plan_.lines, info_, diags_)) return false;
-            if (info_.size() <= guess) return true;
-            guess = info_.size() + 256;  // more items after splitting: plan again
+            // More items after splitting: plan again with room for them.
+            if (info_.size() <= guess && ListRoomOf(plan_) <= listGuess) return true;
+            guess = std::max(guess, info_.size() + 256);
+            listGuess = std::max(listGuess, ListRoomOf(plan_) + 512);
         }
         return Fail(0, "the disk plan does not settle");
     }
@@ -289,6 +351,90 @@ private:
                                 f.path + " came out at " + std::to_string(size) + " bytes, not the " +
                                     std::to_string(f.size) + " planned");
                 }
+            }
+        }
+        return true;
+    }
+
+    PlacedFile* Program(const char* name) {
+        for (PlacedFile& f : plan_.disks[0].files) {
+            if (f.manifestIndex < 0 && f.path == name) return &f;
+        }
+        return nullptr;
+    }
+
+    // UNLHA32.dll is signed first, so that the list holds the signed file's digest; the
+    // list goes after Kavrel.exe's image, and Kavrel.exe is signed over both.
+    bool FinishPrograms() {
+        PlacedFile* exe = Program("Kavrel.exe");
+        PlacedFile* dll = Program("UNLHA32.dll");
+        if (!exe || !dll) return Fail(0, "the plan lost Kavrel.exe or UNLHA32.dll");
+        if (signing_ && !Sign(*dll)) return false;
+        ContentList list;
+        std::string image;
+        if (!ListContents(list)) return false;
+        if (!ReadWholeFile(exe->source, image)) return Fail(0, "cannot read " + exe->source);
+        const std::string listed = JoinPath(temp_.Path(), "listed-Kavrel.exe");
+        if (!WriteWholeFile(listed, image + FormatContentList(list))) return Fail(0, "cannot write " + listed);
+        exe->source = listed;
+        return (!signing_ || Sign(*exe)) && StillFits();
+    }
+
+    bool Sign(PlacedFile& program) {
+        const std::string out = JoinPath(temp_.Path(), "signed-" + program.path);
+        std::string error;
+        if (!SignProgramFile(*signing_, program.source, out, temp_.Path(), error)) {
+            return Fail(m_.signing.line, "cannot sign " + program.path + ": " + error);
+        }
+        program.source = out;
+        return true;
+    }
+
+    // Every file of every disk but Kavrel.exe, whose signature stands for it.
+    bool ListContents(ContentList& list) {
+        const std::unique_ptr<Hashing> hashing = MakeSystemHashing();
+        FolderFiles files;
+        const PlacedFile* exe = Program("Kavrel.exe");
+        for (std::size_t d = 0; d < plan_.disks.size(); ++d) {
+            for (const PlacedFile& f : plan_.disks[d].files) {
+                if (&f == exe) continue;
+                ContentFile entry{static_cast<int>(d) + 1, f.path, 0, {}};
+                std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
+                if (f.path == "info.txt") {
+                    const std::unique_ptr<Sha256> sha = hashing ? hashing->NewSha256() : nullptr;
+                    Sha256Digest digest;
+                    if (sha) sha->Add(info_.data(), info_.size());
+                    if (sha && sha->Finish(digest)) entry.sha256 = HexText(digest);
+                    entry.size = info_.size();
+                } else if (hashing && FileSize(f.source, entry.size)) {
+                    entry.sha256 = FileSha256(*hashing, files, f.source);
+                }
+                if (entry.sha256.empty()) return Fail(0, "cannot take the SHA-256 of " + f.path);
+                list.files.push_back(std::move(entry));
+            }
+        }
+        return true;
+    }
+
+    // What disk `d` takes with the files as they are now (info.txt was planned with room
+    // to spare, the programs with room for the list and signatures).
+    DiskUsage UsageOf(std::size_t d) const {
+        DiskUsage usage(type_);
+        for (const PlacedFile& f : plan_.disks[d].files) {
+            std::uint64_t size = info_.size();
+            if (f.path != "info.txt") FileSize(f.source, size);
+            usage.Add(f.path, size);
+        }
+        return usage;
+    }
+
+    bool StillFits() {
+        for (std::size_t d = 0; d < plan_.disks.size(); ++d) {
+            const DiskUsage usage = UsageOf(d);
+            if (usage.OverCapacity()) {
+                return Fail(0, "disk " + std::to_string(d + 1) + " needs " + Digits(usage.UsedBytes()) +
+                                   " bytes with the content list" + (signing_ ? " and the signatures" : "") +
+                                   ", more than a " + type_.name + " disk holds; move an item to a later disk");
             }
         }
         return true;
@@ -328,13 +474,7 @@ private:
         result.media = type_.name;
         result.floppy = type_.IsFloppy();
         for (std::size_t d = 0; d < plan_.disks.size(); ++d) {
-            // What was really written: info.txt was planned with room to spare.
-            DiskUsage usage(type_);
-            for (const PlacedFile& f : plan_.disks[d].files) {
-                std::uint64_t size = info_.size();
-                if (f.path != "info.txt") FileSize(f.source, size);
-                usage.Add(f.path, size);
-            }
+            const DiskUsage usage = UsageOf(d);
             result.disks.push_back(DiskSummary{static_cast<int>(d) + 1, DiskFolder(d), plan_.disks[d].itemNames,
                                                usage.UsedBytes(), usage.FreeBytes()});
         }
@@ -354,6 +494,7 @@ private:
     int partCount_ = 0;
     DiskPlan plan_;
     std::string info_;
+    std::optional<SignSetup> signing_;
 };
 
 }  // namespace

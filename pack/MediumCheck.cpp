@@ -1,9 +1,11 @@
 #include "pack/MediumCheck.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "artwork/BitmapFile.h"
+#include "description/ContentList.h"
 #include "description/InfoFile.h"
 #include "description/InfoLayout.h"
 #include "description/InstallationRules.h"
@@ -15,6 +17,8 @@
 #include "pack/MediumFiles.h"
 #include "pack/MediumNames.h"
 #include "pack/MediumSet.h"
+#include "pack/Signing.h"
+#include "platform/Hashing.h"
 #include "platform/Text.h"
 
 namespace kavrel::pack {
@@ -184,6 +188,19 @@ public:
         }
     }
 
+    // Without Kavrel.exe (a medium laid out by hand) there is neither list nor signature
+    // to check.
+    void Programs(const std::string& caFile) {
+        const MediumDisk& first = set_.disks[0];
+        const std::string exe = first.Find("Kavrel.exe");
+        if (exe.empty()) return;
+        Contents(JoinPath(first.folder, exe));
+        for (const char* program : {"Kavrel.exe", "UNLHA32.dll"}) {
+            const std::string found = first.Find(program);
+            if (!found.empty()) Signature(JoinPath(first.folder, found), caFile);
+        }
+    }
+
     int ItemCount() const { return static_cast<int>(desc_.m_items.size()); }
     int Tested() const { return tested_; }
 
@@ -238,6 +255,76 @@ private:
         if (!outcome.ok) Fail(line, shown + " fails its full test: " + outcome.message);
     }
 
+    // The disk that holds what info.txt puts on disk `disk`, or null.
+    const MediumDisk* DiskOf(int disk) const {
+        if (disk >= 1 && disk <= std::ssize(set_.disks)) return &set_.disks[static_cast<std::size_t>(disk - 1)];
+        return !set_.isDiskSet && set_.disks.size() == 1 && disk >= 1 ? &set_.disks[0] : nullptr;
+    }
+
+    // Every listed file as it was built, and every file info.txt names listed.
+    void Contents(const std::string& exe) {
+        std::string image;
+        ContentList list;
+        const int read = ReadWholeFile(exe, image) ? ReadContentListOf(image, list) : -1;
+        if (read == 0) {
+            diags_.Warning(exe, 0, "carries no content list: a damaged or altered file would go unnoticed");
+            return;
+        }
+        if (read < 0) {
+            diags_.Error(exe, 0, "its content list is damaged: Kavrel refuses the medium");
+            return;
+        }
+        const std::unique_ptr<Hashing> hashing = MakeSystemHashing();
+        FolderFiles files;
+        for (const ContentFile& f : list.files) {
+            const MediumDisk* disk = DiskOf(f.disk);
+            const std::string found = disk ? disk->Find(f.name) : std::string();
+            const std::string path = disk ? JoinPath(disk->folder, found.empty() ? f.name : found) : f.name;
+            std::uint64_t size = 0;
+            if (found.empty() || !FileSize(path, size)) {
+                diags_.Error(path, 0, "listed in Kavrel.exe's content list for disk " + std::to_string(f.disk) +
+                                          ", but missing");
+            } else if (size != f.size || !hashing || FileSha256(*hashing, files, path) != f.sha256) {
+                diags_.Error(path, 0, "altered or damaged: its bytes differ from Kavrel.exe's content list");
+            }
+        }
+        std::set<std::pair<int, std::string>> named = {{1, "info.txt"}, {1, "UNLHA32.dll"}};
+        for (InfoField field : kArtworkFields) {
+            if (!TextOf(desc_, field).empty()) named.emplace(1, TextOf(desc_, field));
+        }
+        for (int i = 0; i < ItemCount(); ++i) {
+            for (const std::string& w : ItemSourceFiles(Item(i), NamedSystems())) named.emplace(Item(i).disk, w);
+        }
+        for (const auto& [disk, name] : named) {
+            const MediumDisk* holder = DiskOf(disk);
+            if (holder && !holder->Find(name).empty() && !FindContentFile(list, disk, holder->Find(name))) {
+                diags_.Error(JoinPath(holder->folder, holder->Find(name)), 0,
+                             "not in Kavrel.exe's content list, so nothing vouches for it");
+            }
+        }
+    }
+
+    void Signature(const std::string& program, const std::string& caFile) {
+        std::string detail;
+        switch (VerifySignature(program, caFile, temp_.Path(), detail)) {
+        case SignatureVerdict::Trusted: break;
+        case SignatureVerdict::Unsigned:
+            diags_.Warning(program, 0, "is not signed: Windows names no publisher for it");
+            break;
+        case SignatureVerdict::Untrusted:
+            diags_.Warning(program, 0, "its signature is intact, but its signer is not trusted" +
+                                           std::string(caFile.empty() ? "" : " by " + caFile) + ": " + detail);
+            break;
+        case SignatureVerdict::Altered:
+            diags_.Error(program, 0, "altered or damaged: " + detail);
+            break;
+        case SignatureVerdict::NoVerifier:
+            diags_.Warning(program, 0, "is signed, but its signature was not checked: " + detail +
+                                           " (install osslsigncode, or name it in KAVREL_OSSLSIGNCODE)");
+            break;
+        }
+    }
+
     void Fail(int line, const std::string& message) { diags_.Error(info_, line, message); }
     void Warn(int line, const std::string& message) { diags_.Warning(info_, line, message); }
 
@@ -246,6 +333,7 @@ private:
     std::string info_;
     UpdateDescription desc_;
     Recorder rec_;
+    TemporaryFolder temp_;  // for osslsigncode's output
     int tested_ = 0;
     bool warnedFolderDisks_ = false;
 };
@@ -274,6 +362,7 @@ CheckResult CheckMedium(const std::string& medium, const CheckOptions& options, 
     checker.FixedLines();
     checker.Items();
     checker.Disks(type);
+    checker.Programs(options.caFile);
     result.items = checker.ItemCount();
     result.archivesTested = checker.Tested();
     return result;

@@ -19,6 +19,8 @@ struct CheckOptions {
     // The media the set is for ("floppy-1.44", ...); empty: a set of disk folders is
     // taken for 1.44 MB floppies, a single folder has no size limit.
     std::string media;
+    // PEM roots the signatures must lead to; empty: osslsigncode's default roots.
+    std::string caFile;
 };
 
 struct CheckResult {

@@ -2,11 +2,13 @@
 
 #include <vector>
 
+#include "description/ContentList.h"
 #include "description/InfoFile.h"
 #include "description/InfoLayout.h"
 #include "description/InstallationRules.h"
 #include "description/ItemRules.h"
 #include "description/TextNumber.h"
+#include "pack/Files.h"
 #include "pack/FolderFiles.h"
 #include "pack/MediumSet.h"
 
@@ -42,6 +44,21 @@ std::string Number(int n, std::size_t width) {
     std::string text = std::to_string(n);
     if (text.size() < width) text.insert(0, width - text.size(), ' ');
     return text;
+}
+
+// Whether Kavrel.exe is signed and how many files its content list holds (check says
+// whether either holds).
+std::string ProgramLine(const MediumDisk& disk) {
+    const std::string exe = disk.Find("Kavrel.exe");
+    std::string image;
+    if (exe.empty() || !ReadWholeFile(JoinPath(disk.folder, exe), image)) return "\nKavrel.exe: none on disk 1\n";
+    PeOverlay overlay;
+    ContentList list;
+    const int read = ReadContentListOf(image, list);
+    const bool isSigned = FindPeOverlay(image, overlay) && overlay.certificateSize != 0;
+    return std::string("\nKavrel.exe: ") + (isSigned ? "signed" : "not signed") + ", " +
+           (read > 0 ? "content list of " + std::to_string(list.files.size()) + " file(s)"
+                     : read == 0 ? "no content list" : "a damaged content list") + "\n";
 }
 
 }  // namespace
@@ -108,6 +125,7 @@ bool ShowMedium(const std::string& medium, std::string& text, std::string& error
         text += "  " + Number(items.lines[i], 4) + "  " + Number(item.disk, 4) + "  " + (archive ? "archive" : "file   ") +
                 "  " + (archive ? ArchiveFileName(item.name) : item.name) + "  ->  " + item.subfolder + "\n";
     }
+    text += ProgramLine(set.disks[0]);
     return true;
 }
 

@@ -1,6 +1,6 @@
 // kavrel-pack: builds an update medium from update.toml, checks and shows a medium.
 //   kavrel-pack build update.toml -o OUT [--dist-root DIR] [--force]
-//   kavrel-pack check MEDIUM [--media NAME]   (the media names of pack/DiskSpace.h)
+//   kavrel-pack check MEDIUM [--media NAME] [--ca-file PEM]   (media: the names of pack/DiskSpace.h)
 //   kavrel-pack show MEDIUM
 // Exit codes: 0 clean, 1 warnings only (check), 2 errors, 3 usage.
 #include <cstdio>
@@ -44,9 +44,10 @@ int Build(const std::string& manifest, const std::string& out, const std::vector
     return kExitClean;
 }
 
-int Check(const std::string& medium, const std::string& media) {
+int Check(const std::string& medium, const std::string& media, const std::string& caFile) {
     CheckOptions options;
     options.media = media;
+    options.caFile = caFile;
     Diagnostics diags;
     const CheckResult result = CheckMedium(medium, options, diags);
     PrintDiagnostics(diags);
@@ -73,7 +74,7 @@ int Show(const std::string& medium) {
 int RunTool(std::vector<std::string> args) {
     CLI::App app{"kavrel-pack: builds, checks and shows Kavrel update media"};
     app.require_subcommand(1);
-    std::string manifest, out, medium, media;
+    std::string manifest, out, medium, media, caFile;
     std::vector<std::string> distRoots;
     bool force = false;
 
@@ -86,6 +87,7 @@ int RunTool(std::vector<std::string> args) {
     CLI::App* check = app.add_subcommand("check", "check a medium; exit 0 clean, 1 warnings, 2 errors");
     check->add_option("medium", medium, "a folder with info.txt, or the disk1 folder of a set")->required();
     check->add_option("--media", media, MediaNamesText())->check(CLI::IsMember(MediaNames()));
+    check->add_option("--ca-file", caFile, "PEM roots the signatures must lead to (osslsigncode verify -CAfile)");
 
     CLI::App* show = app.add_subcommand("show", "print a medium's description as Kavrel reads it");
     show->add_option("medium", medium, "a folder with info.txt, or the disk1 folder of a set")->required();
@@ -105,6 +107,6 @@ int RunTool(std::vector<std::string> args) {
         for (const std::string& root : kavrel::pack::DefaultDistRoots()) distRoots.push_back(root);
         return Build(manifest, out, distRoots, force);
     }
-    if (*check) return Check(medium, media);
+    if (*check) return Check(medium, media, caFile);
     return Show(medium);
 }

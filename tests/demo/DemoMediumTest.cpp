@@ -11,6 +11,7 @@
 #include "artwork/BitmapRle.h"
 #include "pack/Files.h"
 #include "pack/MediumBuilder.h"
+#include "tests/support/StubProgram.h"
 
 namespace kavrel {
 namespace {
@@ -51,7 +52,7 @@ protected:
         // where the demo's manifest takes them from: dist/win32, what vendors ship.
         ASSERT_TRUE(pack::MakeFolders(temp_.Path() + "/dist/win32"));
         for (const char* program : {"Kavrel.exe", "UNLHA32.dll"}) {
-            ASSERT_TRUE(pack::WriteWholeFile(temp_.Path() + "/dist/win32/" + program, "MZ"));
+            ASSERT_TRUE(pack::WriteWholeFile(temp_.Path() + "/dist/win32/" + program, test::StubProgram(1024)));
         }
         pack::BuildOptions options;
         options.manifest = std::string(KAVREL_SOURCE_DIR) + "/demo/update.toml";

@@ -75,6 +75,15 @@ TEST(Manifest, ReadsEveryFieldWithItsLine) {
     EXPECT_EQ(m.items[2].systems.size(), 2u);
     EXPECT_EQ(m.items[2].systems.at(3).size(), 2u);
     EXPECT_EQ(m.artwork[0].text, "/src/art/view.bmp");
+    EXPECT_EQ(m.signing.line, 0) << "not signed unless the manifest says so";
+
+    const Manifest signedOne = ParseOk(std::string(kManifest, kManifest + std::string(kManifest).find("[[item]]")) +
+                                       "[signing]\ncertificate = \"keys/v.p12\"\npassword-env = \"PW\"\n"
+                                       "timestamp-url = \"http://ts.example\"\n");
+    EXPECT_EQ(signedOne.signing.line, 20);
+    EXPECT_EQ(signedOne.signing.certificate.text, "/src/keys/v.p12");
+    EXPECT_EQ(signedOne.signing.passwordEnv.text, "PW");
+    EXPECT_EQ(signedOne.signing.timestampUrl.line, 23);
 }
 
 TEST(Manifest, ShapeFaultsNameTheirLines) {
@@ -87,6 +96,9 @@ TEST(Manifest, ShapeFaultsNameTheirLines) {
         {"target-version = \"V6.1\"\n[[item]]\nstart = { 16 = [\"a\"] }\n", "update.toml:3: error: start: \"16\" is not a system number"},
         {"title = \"x\"\n", "update.toml: error: target-version is missing"},
         {"target-version = \"V6.1\"\ntitle = \n", "update.toml:2: error:"},
+        {"target-version = \"V6.1\"\n[signing]\ncertificate = \"v.p12\"\npassword = \"x\"\n",
+         "update.toml:4: error: unknown key \"password\" in [signing]"},
+        {"target-version = \"V6.1\"\n[signing]\ncertificate = \"v.p12\"\n", "update.toml:2: error: [signing] needs password-env"},
     };
     for (const auto& [text, expected] : cases) {
         Manifest m;
