@@ -11,7 +11,7 @@
 #include "artwork/BitmapRle.h"
 #include "pack/Files.h"
 #include "pack/MediumBuilder.h"
-#include "tests/support/StubProgram.h"
+#include "tests/support/PeImage.h"
 
 namespace kavrel {
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/Text.h"
 #include "tests/pack/PackSupport.h"
 #include "tests/pack/ThreeFloppies.h"
-#include "tests/support/StubProgram.h"
+#include "tests/support/PeImage.h"
 
 namespace kavrel::pack {
 namespace {
