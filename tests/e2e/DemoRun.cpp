@@ -67,4 +67,36 @@ std::wstring RegistryDefault(const std::wstring& key) {
     return value;
 }
 
+// Everything a run can leave behind: each file under the installation (bytes, attributes,
+// time written) and the registry values it writes.
+std::map<std::wstring, std::string> Snapshot(const std::wstring& folder, const std::wstring& relative) {
+    std::map<std::wstring, std::string> out;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((folder + relative + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return out;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = relative + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out[path] = "<folder>";
+            for (auto& [k, v] : Snapshot(folder, path)) out[k] = v;
+        } else {
+            out[path] = ReadBytes(folder + path) + " attributes=" + std::to_string(data.dwFileAttributes) +
+                        " written=" + std::to_string(data.ftLastWriteTime.dwLowDateTime);
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return out;
+}
+
+std::map<std::wstring, std::wstring> RegistrySnapshot() {
+    std::map<std::wstring, std::wstring> out;
+    for (const wchar_t* key : {L"veskofile", L"veskofile\\shell\\open\\command", L"veskofile\\DefaultIcon", L".qmz",
+                               L".oqmz"}) {
+        out[key] = RegistryDefault(key);
+    }
+    return out;
+}
+
 }  // namespace kavrel::e2e

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,11 @@ bool LayOutTwoDiskFloppy();
 // The default value of a key under HKEY_CLASSES_ROOT, or "<missing>".
 std::wstring RegistryDefault(const std::wstring& key);
 
+// Everything a run can leave behind: each file under the installation (bytes, attributes,
+// time written) and the registry values it writes.
+std::map<std::wstring, std::string> Snapshot(const std::wstring& folder, const std::wstring& relative = L"");
+std::map<std::wstring, std::wstring> RegistrySnapshot();
+
 class DemoRunTest : public KavrelTest {
 protected:
     void SetUp() override {
@@ -60,6 +66,19 @@ protected:
     }
 
     bool Registered() const { return RegistryDefault(L"veskofile") != L"<missing>"; }
+
+    // Runs Kavrel from the medium with these switches, watching for windows all along.
+    long RunUnattended(const std::wstring& arguments, const std::wstring& from = L"",
+                       const std::wstring& workingDir = L"C:\\") {
+        auto& kavrel = StartWith(from.empty() ? medium_ : from, arguments, false, workingDir);
+        std::wstring window;
+        const long code = kavrel.WaitExitWatchingWindows(window);
+        EXPECT_EQ(window, L"") << "a window was shown: " << Narrow(window);
+        return code;
+    }
+    std::string Log() const { return ReadBytes(log_); }
+
+    const std::wstring log_ = L"E:\\E2E\\update.log";
 
     // Intro → destination (folder of line 16) → confirmation → 更新.
     void ConfirmUpdate(KavrelProcess& kavrel) {
