@@ -324,8 +324,8 @@ private:
             if (!RenderInfoFile(m_, artworkNames_, plan_.lines, info_, diags_)) return false;
             // More items after splitting: plan again with room for them.
             if (info_.size() <= guess && ListRoomOf(plan_) <= listGuess) return true;
-            guess = std::max(guess, info_.size() + 256);
-            listGuess = std::max(listGuess, ListRoomOf(plan_) + 512);
+            guess = std::max<std::uint64_t>(guess, info_.size() + 256);
+            listGuess = std::max<std::uint64_t>(listGuess, ListRoomOf(plan_) + 512);
         }
         return Fail(0, "the disk plan does not settle");
     }

@@ -57,11 +57,12 @@ struct Alteration {
     const char* name;
     bool (*alter)();
     const char* logged;
+    friend void PrintTo(const Alteration& a, std::ostream* os) { *os << a.name; }
 };
 
-class AlteredMediumTest : public SignedMediumTest, public ::testing::WithParamInterface<Alteration> {};
+class AlteredSignedMediumTest : public SignedMediumTest, public ::testing::WithParamInterface<Alteration> {};
 
-TEST_P(AlteredMediumTest, EndsWith23BeforeAnythingChanges) {
+TEST_P(AlteredSignedMediumTest, EndsWith23BeforeAnythingChanges) {
     ASSERT_TRUE(LayOut(L"signed"));
     ASSERT_TRUE(GetParam().alter());
     const auto files = Snapshot(kInstall);
@@ -74,7 +75,7 @@ TEST_P(AlteredMediumTest, EndsWith23BeforeAnythingChanges) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Alterations, AlteredMediumTest,
+    Alterations, AlteredSignedMediumTest,
     ::testing::Values(
         Alteration{"PlainFileByteChanged",
                    [] {

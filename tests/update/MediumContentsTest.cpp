@@ -54,6 +54,7 @@ struct Alteration {
     const char* name;
     void (*fault)(UpdateDescription&, TestSeams&);
     std::string detail;  // ends the message
+    friend void PrintTo(const Alteration& a, std::ostream* os) { *os << a.name; }
 };
 
 class AlteredMediumTest : public MediumContentsTest, public ::testing::WithParamInterface<Alteration> {};
@@ -109,6 +110,7 @@ struct WholeMedium {
     bool removable;
     bool withSignature;
     const char* logged;
+    friend void PrintTo(const WholeMedium& m, std::ostream* os) { *os << m.name; }
 };
 
 class WholeMediumTest : public MediumContentsTest, public ::testing::WithParamInterface<WholeMedium> {
