@@ -23,10 +23,11 @@ function(kavrel_shipped var file target)
   endif()
 endfunction()
 
-# kavrel_test(name SOURCES ... LIBS ...): a GoogleTest program registered with ctest.
-# On the Windows build ctest runs it under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+# kavrel_test(name SOURCES ... LIBS ... [FIXTURES ...]): a GoogleTest program registered
+# with ctest, its tests needing the ctest fixtures named. On the Windows build ctest runs
+# it under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
 function(kavrel_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;FIXTURES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
@@ -38,7 +39,7 @@ function(kavrel_test name)
     unlha32_beside(${name})
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
-    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600 FIXTURES_REQUIRED "${T_FIXTURES}")
 endfunction()
 
 # kavrel_fuzz(name SOURCES ... LIBS ...): a libFuzzer target, built only with KAVREL_FUZZ

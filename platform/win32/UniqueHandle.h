@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <type_traits>
 
 namespace kavrel {
 
@@ -23,5 +24,17 @@ struct FindCloser {
 };
 using UniqueFind = std::unique_ptr<void, FindCloser>;
 inline UniqueFind WrapFind(HANDLE h) { return UniqueFind(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+
+struct ModuleFreer {
+    void operator()(HMODULE m) const {
+        if (m != nullptr) ::FreeLibrary(m);
+    }
+};
+using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
+// A DLL from the system folder only: one of the same name beside Kavrel.exe on a medium
+// is never the one loaded.
+inline UniqueModule LoadSystemLibrary(const wchar_t* name) {
+    return UniqueModule(::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+}
 
 }  // namespace kavrel
