@@ -11,6 +11,7 @@
 #include "platform/win32/Win32Log.h"
 #include "platform/win32/Win32Machine.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Trust.h"
 #include "platform/RunSeams.h"
 
 namespace kavrel {
@@ -26,7 +27,7 @@ struct Win32Seams {
         archives.SetOwner(view);
     }
     RunSeams Run() {
-        return RunSeams{files, files, files, files, registry, user, log, archives, machine, *staging, *hashing};
+        return RunSeams{files, files, files, files, registry, user, log, archives, machine, *staging, *hashing, trust};
     }
 
     Win32Files files;
@@ -37,6 +38,7 @@ struct Win32Seams {
     Win32ArchiveLibrary archives;
     std::unique_ptr<lha::FileSystem> staging = lha::MakeWin32FileSystem();
     std::unique_ptr<Hashing> hashing = MakeSystemHashing();
+    Win32Trust trust;
 };
 
 }  // namespace kavrel
