@@ -26,8 +26,10 @@ struct Win32Seams {
         user.SetOwner(view);
         archives.SetOwner(view);
     }
-    RunSeams Run() {
-        return RunSeams{files, files, files, files, registry, user, log, archives, machine, *staging, *hashing, trust};
+    RunSeams Run() { return Run(trust); }
+    // A test program has no medium of its own to vouch for: it brings the trust it means.
+    RunSeams Run(ProgramTrust& own) {
+        return RunSeams{files, files, files, files, registry, user, log, archives, machine, *staging, *hashing, own};
     }
 
     Win32Files files;
