@@ -16,14 +16,17 @@ struct SeenBox {
     HWND owner = nullptr;
     bool iconShown = false;
     std::vector<int> buttons;  // the visible ones, by id
+    std::wstring other;        // the caption of a box that came instead, declined
 };
 
-// A message box of this process only: tests running side by side show boxes too.
-inline HWND FindOwnBox(const std::wstring& caption) {
+// A message box of this process only: tests running side by side show boxes too. With
+// `other`, also the first box of this process with another caption.
+inline HWND FindOwnBox(const std::wstring& caption, HWND* other = nullptr) {
     struct Search {
         const std::wstring* caption;
         HWND found;
-    } search{&caption, nullptr};
+        HWND other;
+    } search{&caption, nullptr, nullptr};
     ::EnumWindows(
         [](HWND window, LPARAM param) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
@@ -31,16 +34,18 @@ inline HWND FindOwnBox(const std::wstring& caption) {
             ::GetWindowThreadProcessId(window, &process);
             wchar_t name[16] = {};
             ::GetClassNameW(window, name, 16);
+            if (process != ::GetCurrentProcessId() || std::wstring(name) != L"#32770") return TRUE;
             std::wstring text(256, L'\0');
             text.resize(::GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-            if (process == ::GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
-                text == *s->caption) {
+            if (text == *s->caption) {
                 s->found = window;
                 return FALSE;
             }
+            if (!s->other) s->other = window;
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
+    if (other) *other = search.other;
     return search.found;
 }
 
@@ -50,7 +55,23 @@ inline SeenBox PressWhenShown(const std::wstring& caption, int button) {
     SeenBox seen;
     HWND box = nullptr;
     for (int i = 0; i < 1200 && !box; ++i) {
-        box = FindOwnBox(caption);
+        HWND other = nullptr;
+        box = FindOwnBox(caption, &other);
+        // A box no one waits for would hold the run, and the test, for good: it is
+        // declined, and the test sees which one it was.
+        if (!box && other) {
+            std::wstring name(256, L'\0');
+            name.resize(::GetWindowTextW(other, name.data(), static_cast<int>(name.size())));
+            seen.other = name;
+            for (int id : {IDCANCEL, IDNO, IDOK}) {
+                const HWND b = ::GetDlgItem(other, id);
+                if (b && ::IsWindowVisible(b)) {
+                    ::PostMessageW(b, BM_CLICK, 0, 0);
+                    break;
+                }
+            }
+            return seen;
+        }
         if (!box) ::Sleep(25);
     }
     if (!box) return seen;

@@ -84,7 +84,7 @@ TEST_F(Win32RunTest, DemoUpdateInstallsEveryItem) {
 
     SeenBox seen;
     EXPECT_EQ(RunAnsweringOk(seen), 1);
-    EXPECT_EQ(seen.text, L"システムは正常に更新されました。");
+    EXPECT_EQ(seen.text, L"システムは正常に更新されました。") << "instead: " << Narrow(seen.other);
 
     EXPECT_EQ(temp.ReadFile("install\\BIN\\PROG.DAT").size(), 9300u);
     EXPECT_EQ(temp.ReadFile("install\\BIN\\VERSION.TXT"), "Morvane V6.1 demo update\r\n");
@@ -117,7 +117,7 @@ TEST_F(Win32RunTest, MissingArchiveStopsTheRunBeforeAnythingChanges) {
     ::DeleteFileW(Widen(medium + "HELP.lzh").c_str());
     SeenBox seen;
     EXPECT_EQ(RunAnsweringOk(seen), 1);
-    ASSERT_TRUE(seen.found);
+    ASSERT_TRUE(seen.found) << "instead: " << Narrow(seen.other);
     EXPECT_FALSE(seen.text.empty());
     EXPECT_THAT(seen.text, ::testing::Not(::testing::HasSubstr(L"システムは正常に")));
     EXPECT_EQ(temp.ReadFile("install\\BIN\\PROG.DAT"), "<missing>");

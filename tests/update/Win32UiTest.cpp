@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/win32/Win32Dialogue.h"
+#include "platform/win32/Win32Text.h"
 #include "support/FakeSeams.h"
 #include "update/Win32MessagePresser.h"
 
@@ -43,7 +44,7 @@ TEST_F(Win32UiTest, MessageBoxesCarryTheTextButtonsAndOwner) {
         std::thread presser([&] { seen = PressWhenShown(L"確認", c.press); });
         const MessageAnswer answer = platform.ShowMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認", c.buttons);
         presser.join();
-        ASSERT_TRUE(seen.found);
+        ASSERT_TRUE(seen.found) << "instead: " << Narrow(seen.other);
         EXPECT_EQ(answer, c.answer);
         EXPECT_EQ(seen.text, L"2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。");
         EXPECT_EQ(seen.owner, owner_);
